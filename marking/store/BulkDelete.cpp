@@ -1,0 +1,80 @@
+#include "store/BulkDelete.h"
+
+#include "common/ProgramDirectory.h"
+#include "store/Connection.h"
+#include "store/Recordset.h"
+
+namespace marking {
+
+namespace store {
+
+namespace {
+
+// Opens Database.mdb of directory and query, walks its rows in one
+// transaction and deletes those that keep(rs) says to delete.
+template <class Predicate>
+Status deleteWalk(const QString& directory, const QString& query, Predicate shouldDelete) {
+    Connection conn;
+    if (Status s = conn.Open(directory, DatabaseFile::Database); !s)
+        return s;
+    Recordset rs;
+    if (Status s = rs.Open(query, conn); !s)
+        return s;
+    if (rs.Eof())
+        return Status(); // nothing to delete: no write at all
+    Transaction tx(conn);
+    if (!tx.ok())
+        return tx.status();
+    rs.MoveFirst();
+    while (!rs.Eof()) {
+        Result<bool> remove = shouldDelete(rs);
+        if (!remove)
+            return remove.error();
+        if (remove.value()) {
+            if (Status s = rs.Delete(); !s)
+                return s; // the transaction rolls back: no row is deleted
+        }
+        rs.MoveNext();
+    }
+    return tx.Commit();
+}
+
+Result<bool> always(const Recordset&) {
+    return true;
+}
+
+} // namespace
+
+Status MarkingWorkAllDelete(const QString& directory) {
+    return deleteWalk(directory, QStringLiteral("select * from MarkingWork"), always);
+}
+
+Status MarkingWorkDatabaseNullRecordDelete(const QString& directory) {
+    return deleteWalk(directory, QStringLiteral("select * from MarkingWork where W_ID"),
+                      [](const Recordset& rs) -> Result<bool> {
+                          Result<QVariant> data = rs.Value(QStringLiteral("W_Data"));
+                          if (!data)
+                              return data.error();
+                          return data.value().isNull();
+                      });
+}
+
+Status MarkingDataAllDelete(const QString& directory) {
+    return deleteWalk(directory, QStringLiteral("select * from MarkingSetting"), always);
+}
+
+} // namespace store
+
+store::Status ModMarkingWorkAllDelete() {
+    return store::MarkingWorkAllDelete(ProgramDirectory());
+}
+
+store::Status ModMarkingWorkDatabaseNullRecordDelete() {
+    return store::MarkingWorkDatabaseNullRecordDelete(ProgramDirectory());
+}
+
+store::Status ModMarkingDataAllDelete() {
+    return store::MarkingDataAllDelete(ProgramDirectory());
+}
+
+} // namespace marking

@@ -1,0 +1,501 @@
+#include "store/Schema.h"
+
+#include "store/Connection.h"
+#include "store/QueryText.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+namespace marking::store {
+
+namespace {
+
+ColumnDef key(const char* name) {
+    return {QString::fromLatin1(name), ColumnType::Key};
+}
+ColumnDef col(const char* name, ColumnType type, bool defaultZero = false) {
+    return {QString::fromLatin1(name), type, 0, defaultZero};
+}
+ColumnDef text(const char* name, int maxLength = 0) {
+    return {QString::fromLatin1(name), ColumnType::Text, maxLength, false};
+}
+
+QList<TableDef> databaseTables() {
+    using T = ColumnType;
+    return {
+        {QStringLiteral("ProgramSetting"),
+         QStringLiteral("P_ID"),
+         {key("P_ID"),
+          col("P_SingleMarking", T::Int16),
+          col("P_ContinuityMarking", T::Int16),
+          col("P_FileMarking", T::Int16),
+          col("P_PrintControler", T::Int16),
+          col("P_CarvingMachine", T::Int16),
+          col("P_PLC", T::Int16),
+          col("P_PrintControlerComPort", T::Int16),
+          col("P_CarvingMachineComPort", T::Int16),
+          col("P_PLCComPort", T::Int16),
+          col("P_PipeSide", T::Int32),
+          col("P_LetterIntervalDotVolume", T::Int32),
+          col("P_HeadHome", T::Int32),
+          col("P_GAP", T::Int32),
+          col("P_DotDimension", T::Double),
+          col("P_Revision", T::Double),
+          col("P_Pulse", T::Double),
+          col("P_StopperPulse", T::Double),
+          col("P_MarkingWorkDeleteCheck", T::Bool),
+          col("P_NullRecordDelete", T::Bool),
+          col("P_FileMarkingDataIntervalCheck", T::Int16)}},
+        {QStringLiteral("MarkingSetting"),
+         QStringLiteral("M_ID"),
+         {key("M_ID"), col("M_MarkingMethod", T::Int16, true), text("M_Data", 500)}},
+        {QStringLiteral("MarkingWork"),
+         QStringLiteral("W_ID"),
+         {key("W_ID"), col("W_MarkingMethod", T::Int16, true), text("W_Data"),
+          col("W_Length", T::Int32, true), col("W_Pi", T::Int32, true),
+          col("W_PipeVolume", T::Int32, true), col("W_Parenthesis", T::Int16, true),
+          col("W_WorkTeam", T::Int16, true), col("W_Reptition", T::Int32, true),
+          col("W_LengthYesorNo", T::Int16, true), col("W_UnitYesorNo", T::Int16, true)}},
+        {QStringLiteral("CarvingWork"),
+         QStringLiteral("C_ID"),
+         {key("C_ID"), col("C_CarvingPipe", T::Int16, true), col("C_CarvingData", T::Int16, true)}},
+        {QStringLiteral("SpecialLetter"),
+         QStringLiteral("S_ID"),
+         {key("S_ID"), text("S_SpecialLetter"), text("S_FunctionKey"),
+          text("S_ControllerAddress")}},
+    };
+}
+
+QList<TableDef> reportTables() {
+    using T = ColumnType;
+    return {
+        {QStringLiteral("WorkReport"),
+         QStringLiteral("R_ID"),
+         {key("R_ID"), col("R_Date", T::Date), col("R_WorkTeam", T::Int16), text("R_MarkingMethod"),
+          text("R_Data"), col("R_Length", T::Int32), col("R_WorkVolume", T::Int32)}}};
+}
+
+// The print copy holds the texts of the report grid, so every column is text.
+QList<TableDef> printTables() {
+    return {{QStringLiteral("WorkReport"),
+             QStringLiteral("R_ID"),
+             {key("R_ID"), text("R_NO"), text("R_Date"), text("R_WorkTeam"),
+              text("R_MarkingMethod"), text("R_Data"), text("R_Length"), text("R_WorkVolume")}}};
+}
+
+QString sqlType(const ColumnDef& c) {
+    switch (c.type) {
+    case ColumnType::Key:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case ColumnType::Int16:
+    case ColumnType::Int32:
+    case ColumnType::Bool:
+        return QStringLiteral("INTEGER");
+    case ColumnType::Double:
+        return QStringLiteral("REAL");
+    case ColumnType::Text:
+    case ColumnType::Date:
+        return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+StoreError badValue(const QString& column, const QVariant& value, const QString& why) {
+    QString shown = value.toString();
+    if (shown.size() > 40)
+        shown = shown.left(40) + QStringLiteral("...");
+    return {
+        StoreError::Kind::BadValue, QString(),
+        QStringLiteral("열 %1에 값 '%2'을(를) 저장할 수 없습니다 (%3).").arg(column, shown, why)};
+}
+
+bool isNumberType(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The number a value denotes: a number, a bool, or a text of a number in the
+// program's notation ("12", "-3", "0.1"). nullopt when it denotes none.
+std::optional<double> numberOf(const QVariant& v) {
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1.0 : 0.0;
+    if (isNumberType(v)) {
+        const double d = v.toDouble();
+        return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+    }
+    if (v.canConvert<QString>()) {
+        const QString s = v.toString().trimmed();
+        if (s.isEmpty())
+            return std::nullopt;
+        bool ok = false;
+        const qlonglong i = QLocale::c().toLongLong(s, &ok);
+        if (ok)
+            return double(i);
+        const double d = QLocale::c().toDouble(s, &ok);
+        if (ok && std::isfinite(d))
+            return d;
+    }
+    return std::nullopt;
+}
+
+Result<QVariant> wholeNumber(const ColumnDef& c, const QVariant& v, qint64 min, qint64 max) {
+    const std::optional<double> d = numberOf(v);
+    if (!d)
+        return badValue(c.name, v, QStringLiteral("숫자가 아님"));
+    if (std::floor(*d) != *d)
+        return badValue(c.name, v, QStringLiteral("정수가 아님"));
+    if (*d < double(min) || *d > double(max))
+        return badValue(c.name, v, QStringLiteral("범위를 벗어남"));
+    return QVariant(qlonglong(*d));
+}
+
+} // namespace
+
+QString FileName(DatabaseFile file) {
+    switch (file) {
+    case DatabaseFile::Database:
+        return QStringLiteral("Database.mdb");
+    case DatabaseFile::Report:
+        return QStringLiteral("Report.mdb");
+    case DatabaseFile::Print:
+        return QStringLiteral("Print.mdb");
+    }
+    return QString();
+}
+
+const QList<DatabaseFile>& AllDatabaseFiles() {
+    static const QList<DatabaseFile> all{DatabaseFile::Database, DatabaseFile::Report,
+                                         DatabaseFile::Print};
+    return all;
+}
+
+const ColumnDef* TableDef::Column(const QString& column) const {
+    for (const ColumnDef& c : columns) {
+        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
+            return &c;
+    }
+    return nullptr;
+}
+
+const QList<TableDef>& Tables(DatabaseFile file) {
+    static const QList<TableDef> database = databaseTables();
+    static const QList<TableDef> report = reportTables();
+    static const QList<TableDef> print = printTables();
+    switch (file) {
+    case DatabaseFile::Database:
+        return database;
+    case DatabaseFile::Report:
+        return report;
+    case DatabaseFile::Print:
+        return print;
+    }
+    return database;
+}
+
+const TableDef* FindTable(DatabaseFile file, const QString& table) {
+    for (const TableDef& t : Tables(file)) {
+        if (t.name.compare(table, Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+QStringList CreateTableStatements(DatabaseFile file) {
+    QStringList out;
+    for (const TableDef& t : Tables(file)) {
+        QStringList cols;
+        for (const ColumnDef& c : t.columns) {
+            QString line = c.name + u' ' + sqlType(c);
+            if (c.defaultZero)
+                line += QStringLiteral(" DEFAULT 0");
+            cols << line;
+        }
+        // STRICT: the file itself refuses a value of the wrong type as well.
+        out << QStringLiteral("CREATE TABLE %1 (%2) STRICT").arg(t.name, cols.join(u", "));
+    }
+    return out;
+}
+
+Result<QVariant> ToStoredValue(const ColumnDef& c, const QVariant& value) {
+    if (c.type == ColumnType::Key)
+        return StoreError{StoreError::Kind::BadValue, QString(),
+                          QStringLiteral("키 열 %1은(는) 데이터베이스가 정합니다.").arg(c.name)};
+    if (!value.isValid() || value.isNull())
+        return QVariant(); // the column becomes empty
+    switch (c.type) {
+    case ColumnType::Int16:
+        return wholeNumber(c, value, std::numeric_limits<qint16>::min(),
+                           std::numeric_limits<qint16>::max());
+    case ColumnType::Int32:
+        return wholeNumber(c, value, std::numeric_limits<qint32>::min(),
+                           std::numeric_limits<qint32>::max());
+    case ColumnType::Double: {
+        const std::optional<double> d = numberOf(value);
+        if (!d)
+            return badValue(c.name, value, QStringLiteral("숫자가 아님"));
+        return QVariant(*d);
+    }
+    case ColumnType::Bool: {
+        if (value.typeId() == QMetaType::Bool)
+            return QVariant(qlonglong(value.toBool() ? 1 : 0));
+        if (isNumberType(value))
+            return QVariant(qlonglong(value.toDouble() != 0.0 ? 1 : 0));
+        const QString s = value.toString().trimmed().toLower();
+        if (s == u"true" || s == u"1" || s == u"-1" || s == u"yes")
+            return QVariant(qlonglong(1));
+        if (s == u"false" || s == u"0" || s == u"no")
+            return QVariant(qlonglong(0));
+        return badValue(c.name, value, QStringLiteral("예/아니오 값이 아님"));
+    }
+    case ColumnType::Text: {
+        const QString s = value.toString();
+        if (c.maxLength > 0 && s.size() > c.maxLength)
+            return badValue(c.name, value, QStringLiteral("%1자를 넘음").arg(c.maxLength));
+        return QVariant(s);
+    }
+    case ColumnType::Date: {
+        QDate d;
+        if (value.typeId() == QMetaType::QDate)
+            d = value.toDate();
+        else if (value.typeId() == QMetaType::QDateTime)
+            d = value.toDateTime().date();
+        else
+            d = ParseDateText(value.toString());
+        if (!d.isValid())
+            return badValue(c.name, value, QStringLiteral("날짜가 아님"));
+        return QVariant(d.toString(Qt::ISODate));
+    }
+    case ColumnType::Key:
+        break;
+    }
+    return badValue(c.name, value, QStringLiteral("알 수 없는 형식"));
+}
+
+QVariant FromStoredValue(const ColumnDef& c, const QVariant& stored) {
+    if (!stored.isValid() || stored.isNull())
+        return QVariant(stored.metaType()); // null stays null
+    bool ok = false;
+    switch (c.type) {
+    case ColumnType::Key:
+    case ColumnType::Int16:
+    case ColumnType::Int32: {
+        const qlonglong v = stored.toLongLong(&ok);
+        return ok ? QVariant(int(v)) : stored;
+    }
+    case ColumnType::Double: {
+        const double v = stored.toDouble(&ok);
+        return ok ? QVariant(v) : stored;
+    }
+    case ColumnType::Bool: {
+        const qlonglong v = stored.toLongLong(&ok);
+        return ok ? QVariant(v != 0) : stored;
+    }
+    case ColumnType::Text:
+    case ColumnType::Date:
+        return QVariant(stored.toString());
+    }
+    return stored;
+}
+
+namespace {
+template <class I> Result<I> toWhole(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return badValue(column, value, QStringLiteral("값이 비어 있음"));
+    const std::optional<double> d = numberOf(value);
+    if (!d)
+        return badValue(column, value, QStringLiteral("숫자가 아님"));
+    // A number with a fraction converts to the nearest whole number (halves
+    // to even), as a whole-number member takes it.
+    const double r = std::nearbyint(*d);
+    if (r < double(std::numeric_limits<I>::min()) || r > double(std::numeric_limits<I>::max()))
+        return badValue(column, value, QStringLiteral("범위를 벗어남"));
+    return I(r);
+}
+} // namespace
+
+Result<qint16> ToInt16(const QVariant& value, const QString& column) {
+    return toWhole<qint16>(value, column);
+}
+
+Result<qint32> ToInt32(const QVariant& value, const QString& column) {
+    return toWhole<qint32>(value, column);
+}
+
+Result<double> ToDouble(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return badValue(column, value, QStringLiteral("값이 비어 있음"));
+    const std::optional<double> d = numberOf(value);
+    if (!d)
+        return badValue(column, value, QStringLiteral("숫자가 아님"));
+    return *d;
+}
+
+QList<InitialRows> InitialContent(DatabaseFile file) {
+    if (file != DatabaseFile::Database)
+        return {};
+    using Row = QList<std::pair<QString, QVariant>>;
+    auto p = [](const char* name, const QVariant& v) {
+        return std::pair<QString, QVariant>(QString::fromLatin1(name), v);
+    };
+    // A working station: TRX-20 on COM 1, the carving machine on COM 2, the
+    // PLC on COM 3; the usual dot pitch and spacing; empty work rows removed
+    // at start, the work list kept at exit.
+    InitialRows settings{QStringLiteral("ProgramSetting"),
+                         {Row{p("P_SingleMarking", 0),
+                              p("P_ContinuityMarking", 0),
+                              p("P_FileMarking", 0),
+                              p("P_PrintControler", 0),
+                              p("P_CarvingMachine", 0),
+                              p("P_PLC", 0),
+                              p("P_PrintControlerComPort", 0),
+                              p("P_CarvingMachineComPort", 1),
+                              p("P_PLCComPort", 2),
+                              p("P_PipeSide", 100),
+                              p("P_LetterIntervalDotVolume", 2),
+                              p("P_HeadHome", 300),
+                              p("P_GAP", 10),
+                              p("P_DotDimension", 0.1),
+                              p("P_Revision", 1.0),
+                              p("P_Pulse", 1.0),
+                              p("P_StopperPulse", 1.0),
+                              p("P_MarkingWorkDeleteCheck", false),
+                              p("P_NullRecordDelete", true),
+                              p("P_FileMarkingDataIntervalCheck", 0)}}};
+    // The first row is the carving setting; the program uses it only when
+    // the table holds at least two rows.
+    InitialRows carving{QStringLiteral("CarvingWork"),
+                        {Row{p("C_CarvingPipe", 0), p("C_CarvingData", 0)},
+                         Row{p("C_CarvingPipe", 0), p("C_CarvingData", 0)}}};
+    // One row per glyph slot of the HVL-5: slots 1-50 are the bank of "@4",
+    // 51-100 the bank of "@5". The function keys are those of the special
+    // letter screen: F1-F10 rows 1-10, Shift rows 11-20, Ctrl rows 21-30, Alt
+    // rows 31-39 (Alt+F4 is not used); later rows have no key.
+    InitialRows letters{QStringLiteral("SpecialLetter"), {}};
+    for (int slot = 1; slot <= 100; ++slot) {
+        QString keyLabel;
+        if (slot <= 10)
+            keyLabel = QStringLiteral("F%1").arg(slot);
+        else if (slot <= 20)
+            keyLabel = QStringLiteral("Shift+F%1").arg(slot - 10);
+        else if (slot <= 30)
+            keyLabel = QStringLiteral("Ctrl+F%1").arg(slot - 20);
+        else if (slot <= 33)
+            keyLabel = QStringLiteral("Alt+F%1").arg(slot - 30);
+        else if (slot <= 39)
+            keyLabel = QStringLiteral("Alt+F%1").arg(slot - 29);
+        const QString number = QStringLiteral("%1").arg(slot, 3, 10, QLatin1Char('0'));
+        letters.rows << Row{p("S_SpecialLetter", QStringLiteral("S") + number),
+                            p("S_FunctionKey", keyLabel), p("S_ControllerAddress", number)};
+    }
+    return {settings, carving, letters};
+}
+
+Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withInitialRows) {
+    if (QFileInfo::exists(path))
+        return StoreError{StoreError::Kind::CannotOpen, path,
+                          QStringLiteral("파일이 이미 있습니다.")};
+    Status made = [&]() -> Status {
+        Connection conn;
+        if (Status s = conn.OpenPath(path, file, /*create=*/true); !s)
+            return s;
+        Transaction tx(conn);
+        if (!tx.ok())
+            return tx.status();
+        for (const QString& sql : CreateTableStatements(file)) {
+            if (Status s = conn.Execute(sql); !s)
+                return s;
+        }
+        if (withInitialRows) {
+            for (const InitialRows& block : InitialContent(file)) {
+                const TableDef* table = FindTable(file, block.table);
+                for (const auto& row : block.rows) {
+                    QStringList names, marks;
+                    QVariantList values;
+                    for (const auto& [name, value] : row) {
+                        const ColumnDef* c = table ? table->Column(name) : nullptr;
+                        if (!c)
+                            return conn.Error(StoreError::Kind::MissingColumn,
+                                              QStringLiteral("열 %1이(가) 없습니다.").arg(name));
+                        Result<QVariant> stored = ToStoredValue(*c, value);
+                        if (!stored)
+                            return conn.Error(stored.error().kind, stored.error().reason);
+                        names << c->name;
+                        marks << QStringLiteral("?");
+                        values << stored.value();
+                    }
+                    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                            .arg(table->name, names.join(u", "), marks.join(u", "));
+                    if (Status s = conn.Execute(sql, values); !s)
+                        return s;
+                }
+            }
+        }
+        return tx.Commit();
+    }();
+    if (!made) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+    }
+    return made;
+}
+
+Status CreateDatabaseFiles(const QString& directory, bool overwrite) {
+    if (!QDir().mkpath(directory))
+        return StoreError{StoreError::Kind::CannotOpen, directory,
+                          QStringLiteral("폴더를 만들 수 없습니다.")};
+    const QDir dir(directory);
+    if (!overwrite) {
+        QStringList present;
+        for (DatabaseFile f : AllDatabaseFiles()) {
+            if (QFileInfo::exists(dir.filePath(FileName(f))))
+                present << FileName(f);
+        }
+        if (!present.isEmpty())
+            return StoreError{StoreError::Kind::CannotOpen, dir.absolutePath(),
+                              QStringLiteral("데이터베이스 파일이 이미 있습니다 (%1). "
+                                             "덮어쓰려면 --force를 주십시오.")
+                                  .arg(present.join(QStringLiteral(", ")))};
+    }
+    // Each file is made aside and then moved into place in one step.
+    for (DatabaseFile f : AllDatabaseFiles()) {
+        const QString target = dir.filePath(FileName(f));
+        const QString aside = target + QStringLiteral(".new");
+        QFile::remove(aside);
+        QFile::remove(aside + QStringLiteral("-journal"));
+        if (Status s = CreateDatabaseFile(aside, f); !s)
+            return s;
+        std::error_code ec;
+        std::filesystem::rename(QFile::encodeName(aside).toStdString(),
+                                QFile::encodeName(target).toStdString(), ec);
+        if (ec) {
+            QFile::remove(aside);
+            return StoreError{StoreError::Kind::CannotOpen, target,
+                              QStringLiteral("파일을 만들 수 없습니다 (%1).")
+                                  .arg(QString::fromStdString(ec.message()))};
+        }
+    }
+    return Status();
+}
+
+} // namespace marking::store

@@ -1,0 +1,20 @@
+# cmake -DMARKINGCTL=<markingctl> -DDIR=<program directory> -P InitProgramDatabases.cmake
+# Makes the database files of DIR when none of them is there; leaves existing
+# files alone.
+set(_present "")
+foreach(f Database.mdb Report.mdb Print.mdb)
+  if(EXISTS "${DIR}/${f}")
+    list(APPEND _present ${f})
+  endif()
+endforeach()
+if(_present STREQUAL "")
+  execute_process(COMMAND "${MARKINGCTL}" db init "${DIR}" RESULT_VARIABLE _rc)
+  if(NOT _rc EQUAL 0)
+    message(FATAL_ERROR "markingctl db init ${DIR} failed (${_rc})")
+  endif()
+else()
+  list(LENGTH _present _n)
+  if(_n LESS 3)
+    message(WARNING "${DIR} holds only ${_present}; run: markingctl db init --force ${DIR}")
+  endif()
+endif()

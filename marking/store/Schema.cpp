@@ -62,7 +62,7 @@ QList<TableDef> databaseTables() {
          {key("W_ID"), col("W_MarkingMethod", T::Int16, true), text("W_Data"),
           col("W_Length", T::Int32, true), col("W_Pi", T::Int32, true),
           col("W_PipeVolume", T::Int32, true), col("W_Parenthesis", T::Int16, true),
-          col("W_WorkTeam", T::Int16, true), col("W_Reptition", T::Int32, true),
+          col("W_WorkTeam", T::Int16, true), col("W_Reptition", T::Int16, true),
           col("W_LengthYesorNo", T::Int16, true), col("W_UnitYesorNo", T::Int16, true)}},
         {QStringLiteral("CarvingWork"),
          QStringLiteral("C_ID"),

@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -16,11 +17,12 @@ class TestProgramDir {
 public:
     explicit TestProgramDir(bool withFiles = true) {
         if (withFiles) {
-            const marking::store::Status s =
-                marking::store::CreateDatabaseFiles(dir_.path(), false);
-            made_ = s.ok();
-            if (!made_)
-                qWarning().noquote() << s.error().Text();
+            // Copies of one freshly made set: making files is the slow part.
+            made_ = !templateDir().isEmpty();
+            for (marking::store::DatabaseFile f : marking::store::AllDatabaseFiles()) {
+                const QString name = marking::store::FileName(f);
+                made_ = made_ && QFile::copy(QDir(templateDir()).filePath(name), file(name));
+            }
         }
         marking::SetProgramDirectory(dir_.path());
     }
@@ -30,6 +32,16 @@ public:
     QString database() const { return file(QStringLiteral("Database.mdb")); }
 
 private:
+    static QString templateDir() {
+        static QTemporaryDir dir;
+        static const bool made = [] {
+            const marking::store::Status s = marking::store::CreateDatabaseFiles(dir.path(), false);
+            if (!s.ok())
+                qWarning().noquote() << s.error().Text();
+            return s.ok();
+        }();
+        return made ? dir.path() : QString();
+    }
     QTemporaryDir dir_;
     bool made_ = true;
 };

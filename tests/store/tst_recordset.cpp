@@ -499,6 +499,31 @@ private slots:
         QCOMPARE(raw.count(QStringLiteral("MarkingWork")), 2);
     }
 
+    void failureInsideTransaction_commitRefusedAndAllRolledBack() {
+        TestProgramDir dir;
+        QVERIFY(dir.ok());
+        {
+            RawDb raw(dir.database());
+            QVERIFY(raw.exec(QStringLiteral(
+                "CREATE TRIGGER t BEFORE INSERT ON MarkingWork WHEN NEW.W_Data = 'BOOM' "
+                "BEGIN SELECT RAISE(ABORT, 'injected'); END")));
+        }
+        Connection conn;
+        QVERIFY(conn.Open(DatabaseFile::Database).ok());
+        Transaction tx(conn);
+        QVERIFY(tx.ok());
+        QVERIFY(addWork(conn, QStringLiteral("first")) > 0);
+        QCOMPARE(addWork(conn, QStringLiteral("BOOM")), 0);
+        QVERIFY(addWork(conn, QStringLiteral("after")) > 0);
+        // The caller went on after the failure: the whole group is refused.
+        const Status s = tx.Commit();
+        QVERIFY(!s.ok());
+        QVERIFY(s.error().Text().contains(QStringLiteral("Database.mdb")));
+        QVERIFY(!conn.InTransaction());
+        RawDb raw(dir.database());
+        QCOMPARE(raw.count(QStringLiteral("MarkingWork")), 0);
+    }
+
     void failingWrite_partWay_rowIsNotThere_data() {
         QTest::addColumn<QString>("trigger");
         QTest::newRow("before insert")

@@ -142,7 +142,7 @@ RepetitionResult ExpandMeasured(const QString& text, std::int16_t copies, std::i
 }
 
 RepetitionResult CheckRepetition(const RepetitionWork& work, const RepetitionSettings& settings,
-                                 const hvl5::SpecialLetterTable& table, std::int32_t& hvl5Width) {
+                                 const hvl5::SpecialLetterTable& table, std::int32_t& letterWidth) {
     if (settings.controller < 0 || settings.controller > 2) {
         RepetitionResult r; // no controller to space for: the text as it stands
         r.ok = true;
@@ -178,13 +178,13 @@ RepetitionResult CheckRepetition(const RepetitionWork& work, const RepetitionSet
     double measured = 0.0;
     switch (settings.controller) {
     case 0:
-        measured = trx20::MeasureLength(work.data, in).length;
+        measured = trx20::MeasureLength(work.data, in, letterWidth).length;
         break;
     case 1:
-        measured = hvl5::MeasureLength(work.data, in, table, hvl5Width).length;
+        measured = hvl5::MeasureLength(work.data, in, table, letterWidth).length;
         break;
     default:
-        measured = trx30::MeasureLength(work.data, in).length;
+        measured = trx30::MeasureLength(work.data, in, letterWidth).length;
         break;
     }
     return ExpandMeasured(work.data, static_cast<std::int16_t>(copies), work.parenthesis,

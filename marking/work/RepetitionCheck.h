@@ -65,9 +65,11 @@ RepetitionResult ExpandMeasured(const QString& text, std::int16_t copies, std::i
 
 // The whole check for one work: validates the row, runs the length check of
 // the configured controller (continuity marking, the row's copies and
-// parenthesis), then expands. table and hvl5Width are used for the HVL-5
-// (its letter width is kept between checks and updated here).
+// parenthesis), then expands. letterWidth is the letter width in force before
+// the length check: the HVL-5 keeps it between checks (it is updated here),
+// the TRX-20 and TRX-30 checks start every run with 0 (callers pass 0; it is
+// not changed). table holds the HVL-5 special letters.
 RepetitionResult CheckRepetition(const RepetitionWork& work, const RepetitionSettings& settings,
-                                 const hvl5::SpecialLetterTable& table, std::int32_t& hvl5Width);
+                                 const hvl5::SpecialLetterTable& table, std::int32_t& letterWidth);
 
 } // namespace marking::work

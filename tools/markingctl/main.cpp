@@ -17,6 +17,15 @@ struct Entry {
 
 const Entry kCommands[] = {
     {"db", CmdDb, "db init [--force] DIR"},
+    {"check", CmdCheck, "check --controller C [--caller N] [--] TEXT"},
+    {"measure", CmdMeasure,
+     "measure --controller C --method M --parenthesis P --repetition N --dot DD --interval LI "
+     "--revision R [--width W] [--db DIR] [--] TEXT"},
+    {"convert", CmdConvert, "convert --controller C [--db DIR] [--] TEXT"},
+    {"frame", CmdFrame, "frame --controller C [--db DIR] [--] TEXT"},
+    {"expand", CmdExpand,
+     "expand --controller C --length L --repetition N --parenthesis P --pipe-side S --dot DD "
+     "--interval LI --revision R [--width W] [--db DIR] [--] TEXT"},
 };
 
 void printUsage()

@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "common/Cp949.h"
+#include "common/SharedValues.h"
 #include "controllers/hvl5/Hvl5Engine.h"
 #include "controllers/hvl5/SpecialLetterStore.h"
 #include "controllers/trx20/Trx20Engine.h"
@@ -28,8 +29,7 @@ constexpr int kInt16Max = std::numeric_limits<std::int16_t>::max();
 constexpr int kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr int kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-Controller ControllerOf(const Args& args)
-{
+Controller ControllerOf(const Args& args) {
     const QString name = args.value(QStringLiteral("controller"));
     if (name == u"trx20")
         return Controller::TRX20;
@@ -40,23 +40,20 @@ Controller ControllerOf(const Args& args)
     throw UsageError{QStringLiteral("--controller takes trx20, trx30 or hvl5")};
 }
 
-double FiniteValue(const Args& args, const QString& name)
-{
+double FiniteValue(const Args& args, const QString& name) {
     const double v = args.doubleValue(name);
     if (!std::isfinite(v))
         throw UsageError{QStringLiteral("--%1 takes a finite number").arg(name)};
     return v;
 }
 
-QString DatabaseDirectory(const Args& args)
-{
+QString DatabaseDirectory(const Args& args) {
     return args.value(QStringLiteral("db"), QCoreApplication::applicationDirPath());
 }
 
 // The special letters of the program directory's Database.mdb, or the reason
 // they cannot be read.
-std::optional<marking::hvl5::SpecialLetterTable> LoadTable(const Args& args, QString& error)
-{
+std::optional<marking::hvl5::SpecialLetterTable> LoadTable(const Args& args, QString& error) {
     auto rows = marking::hvl5::ReadSpecialLetters(DatabaseDirectory(args));
     if (!rows) {
         error = rows.error().Text();
@@ -65,29 +62,27 @@ std::optional<marking::hvl5::SpecialLetterTable> LoadTable(const Args& args, QSt
     return marking::hvl5::SpecialLetterTable(std::move(rows.value()));
 }
 
-LengthInputs ReadLengthInputs(const Args& args)
-{
+LengthInputs ReadLengthInputs(const Args& args) {
     LengthInputs in;
-    in.method = static_cast<std::int16_t>(args.intValue(QStringLiteral("method"), kInt16Min, kInt16Max));
-    in.parenthesis =
-        static_cast<std::int16_t>(args.intValue(QStringLiteral("parenthesis"), kInt16Min, kInt16Max));
-    in.repetition =
-        static_cast<std::int16_t>(args.intValue(QStringLiteral("repetition"), kInt16Min, kInt16Max));
+    in.method =
+        static_cast<std::int16_t>(args.intValue(QStringLiteral("method"), kInt16Min, kInt16Max));
+    in.parenthesis = static_cast<std::int16_t>(
+        args.intValue(QStringLiteral("parenthesis"), kInt16Min, kInt16Max));
+    in.repetition = static_cast<std::int16_t>(
+        args.intValue(QStringLiteral("repetition"), kInt16Min, kInt16Max));
     in.dotDimension = FiniteValue(args, QStringLiteral("dot"));
     in.letterInterval = args.intValue(QStringLiteral("interval"), kInt32Min, kInt32Max);
     in.revision = FiniteValue(args, QStringLiteral("revision"));
     return in;
 }
 
-QJsonValue TextOrNull(const QString& text)
-{
+QJsonValue TextOrNull(const QString& text) {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
 // The conversion of the controller, loading the special letters for the HVL-5.
 marking::controllers::ConversionResult Convert(const Args& args, Controller controller,
-                                               const QString& text)
-{
+                                               const QString& text) {
     switch (controller) {
     case Controller::TRX20:
         return marking::trx20::Convert(text);
@@ -105,10 +100,9 @@ marking::controllers::ConversionResult Convert(const Args& args, Controller cont
 
 } // namespace
 
-int CmdCheck(const QStringList& argv)
-{
-    const Args args(argv, {QStringLiteral("controller"), QStringLiteral("caller"),
-                           QStringLiteral("db")});
+int CmdCheck(const QStringList& argv) {
+    const Args args(argv,
+                    {QStringLiteral("controller"), QStringLiteral("caller"), QStringLiteral("db")});
     const Controller controller = ControllerOf(args);
     const int caller = args.intValue(QStringLiteral("caller"), 1, kInt16Min, kInt16Max);
     const QString text = args.text();
@@ -126,19 +120,18 @@ int CmdCheck(const QStringList& argv)
     }
     PrintJson(QJsonObject{{QStringLiteral("passed"), r.passed},
                           {QStringLiteral("message"), TextOrNull(r.message)},
-                          {QStringLiteral("title"), r.hasMessage() ? TextOrNull(r.title)
-                                                                   : QJsonValue(QJsonValue::Null)},
+                          {QStringLiteral("title"),
+                           r.hasMessage() ? TextOrNull(r.title) : QJsonValue(QJsonValue::Null)},
                           {QStringLiteral("focus"), r.focus}});
     return ExitOk;
 }
 
-int CmdMeasure(const QStringList& argv)
-{
-    const Args args(argv, {QStringLiteral("controller"), QStringLiteral("method"),
-                           QStringLiteral("parenthesis"), QStringLiteral("repetition"),
-                           QStringLiteral("dot"), QStringLiteral("interval"),
-                           QStringLiteral("revision"), QStringLiteral("width"),
-                           QStringLiteral("db")});
+int CmdMeasure(const QStringList& argv) {
+    const Args args(argv,
+                    {QStringLiteral("controller"), QStringLiteral("method"),
+                     QStringLiteral("parenthesis"), QStringLiteral("repetition"),
+                     QStringLiteral("dot"), QStringLiteral("interval"), QStringLiteral("revision"),
+                     QStringLiteral("width"), QStringLiteral("db")});
     const Controller controller = ControllerOf(args);
     const LengthInputs in = ReadLengthInputs(args);
     std::int32_t width = args.intValue(QStringLiteral("width"), 0, kInt32Min, kInt32Max);
@@ -161,14 +154,14 @@ int CmdMeasure(const QStringList& argv)
     }
     }
     if (!std::isfinite(r.length))
-        return DataError(QStringLiteral("마킹 길이를 계산할 수 없습니다 (결과가 유한한 수가 아님)."));
+        return DataError(
+            QStringLiteral("마킹 길이를 계산할 수 없습니다 (결과가 유한한 수가 아님)."));
     PrintJson(QJsonObject{{QStringLiteral("length"), r.length},
                           {QStringLiteral("dots"), static_cast<qint64>(r.dots)}});
     return ExitOk;
 }
 
-int CmdConvert(const QStringList& argv)
-{
+int CmdConvert(const QStringList& argv) {
     const Args args(argv, {QStringLiteral("controller"), QStringLiteral("db")});
     const Controller controller = ControllerOf(args);
     const QString text = args.text();
@@ -183,8 +176,7 @@ int CmdConvert(const QStringList& argv)
     return ExitOk;
 }
 
-int CmdFrame(const QStringList& argv)
-{
+int CmdFrame(const QStringList& argv) {
     const Args args(argv, {QStringLiteral("controller"), QStringLiteral("db")});
     const Controller controller = ControllerOf(args);
     const QString text = args.text();
@@ -209,21 +201,20 @@ int CmdFrame(const QStringList& argv)
     return ExitOk;
 }
 
-int CmdExpand(const QStringList& argv)
-{
-    const Args args(argv, {QStringLiteral("controller"), QStringLiteral("length"),
-                           QStringLiteral("repetition"), QStringLiteral("parenthesis"),
-                           QStringLiteral("pipe-side"), QStringLiteral("dot"),
-                           QStringLiteral("interval"), QStringLiteral("revision"),
-                           QStringLiteral("width"), QStringLiteral("db")});
+int CmdExpand(const QStringList& argv) {
+    const Args args(argv,
+                    {QStringLiteral("controller"), QStringLiteral("length"),
+                     QStringLiteral("repetition"), QStringLiteral("parenthesis"),
+                     QStringLiteral("pipe-side"), QStringLiteral("dot"), QStringLiteral("interval"),
+                     QStringLiteral("revision"), QStringLiteral("width"), QStringLiteral("db")});
     const Controller controller = ControllerOf(args);
     marking::work::RepetitionWork work;
     work.length = QString::number(args.intValue(QStringLiteral("length"), kInt32Min, kInt32Max));
     work.repetition = QString::number(args.intValue(QStringLiteral("repetition"), 0, kInt16Max));
-    work.parenthesis =
-        static_cast<std::int16_t>(args.intValue(QStringLiteral("parenthesis"), kInt16Min, kInt16Max));
+    work.parenthesis = static_cast<std::int16_t>(
+        args.intValue(QStringLiteral("parenthesis"), kInt16Min, kInt16Max));
     marking::work::RepetitionSettings settings;
-    settings.controller = controller == Controller::TRX20   ? marking::ControllerTRX20
+    settings.controller = controller == Controller::TRX20  ? marking::ControllerTRX20
                           : controller == Controller::HVL5 ? marking::ControllerHVL5
                                                            : marking::ControllerTRX30;
     settings.pipeSide = args.intValue(QStringLiteral("pipe-side"), kInt32Min, kInt32Max);

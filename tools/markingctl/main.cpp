@@ -28,8 +28,7 @@ const Entry kCommands[] = {
      "--interval LI --revision R [--width W] [--db DIR] [--] TEXT"},
 };
 
-void printUsage()
-{
+void printUsage() {
     std::fputs("usage: markingctl <subcommand> [options] [--] TEXT\nsubcommands:\n", stderr);
     for (const Entry& e : kCommands)
         std::fprintf(stderr, "  markingctl %s\n", e.usage);
@@ -37,8 +36,7 @@ void printUsage()
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();

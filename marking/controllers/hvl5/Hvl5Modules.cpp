@@ -8,20 +8,17 @@
 
 namespace marking {
 
-hvl5::SpecialLetterTable& HVL5SpecialLetterTable()
-{
+hvl5::SpecialLetterTable& HVL5SpecialLetterTable() {
     static hvl5::SpecialLetterTable table;
     return table;
 }
 
-std::int32_t& HVL5LetterWidth()
-{
+std::int32_t& HVL5LetterWidth() {
     static std::int32_t width = 0;
     return width;
 }
 
-bool ModHVL5SpecialLetter()
-{
+bool ModHVL5SpecialLetter() {
     auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
     if (!rows) {
         store::ShowStoreError(rows.error());
@@ -32,13 +29,11 @@ bool ModHVL5SpecialLetter()
     return true;
 }
 
-void ModHVL5MarkingDataRuleCheck()
-{
+void ModHVL5MarkingDataRuleCheck() {
     Shared().RuleCheckPassed = hvl5::RuleCheck(Shared().MarkingText).passed;
 }
 
-bool ModHVL5MarkingDataLengthCheck()
-{
+bool ModHVL5MarkingDataLengthCheck() {
     if (!ModHVL5SpecialLetter())
         return false;
     Shared().MarkingDataLength =
@@ -48,8 +43,7 @@ bool ModHVL5MarkingDataLengthCheck()
     return true;
 }
 
-bool ModHVL5DataConversion()
-{
+bool ModHVL5DataConversion() {
     if (!ModHVL5SpecialLetter()) {
         Shared().ControllerText.clear();
         return false;

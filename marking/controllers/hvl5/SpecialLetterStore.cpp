@@ -5,21 +5,20 @@
 
 namespace marking::hvl5 {
 
-store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& directory)
-{
+store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& directory) {
     store::Connection connection;
     if (store::Status s = connection.Open(directory, store::DatabaseFile::Database); !s)
         return s.error();
     store::Recordset rows;
-    if (store::Status s = rows.Open(QStringLiteral("select * from SpecialLetter where S_ID"),
-                                    connection);
+    if (store::Status s =
+            rows.Open(QStringLiteral("select * from SpecialLetter where S_ID"), connection);
         !s)
         return s.error();
 
-    std::vector<SpecialLetter> slots;
+    std::vector<SpecialLetter> letters;
     const int count = rows.RecordCount();
     if (count == 0)
-        return slots;
+        return letters;
     if (count < SpecialLetterTable::kSlots) {
         return connection.Error(
             store::StoreError::Kind::Failed,
@@ -28,26 +27,26 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
                 .arg(count)
                 .arg(SpecialLetterTable::kSlots));
     }
-    slots.reserve(SpecialLetterTable::kSlots);
+    letters.reserve(SpecialLetterTable::kSlots);
     rows.MoveFirst();
     for (int slot = 0; slot < SpecialLetterTable::kSlots && !rows.Eof(); ++slot) {
-        SpecialLetter letter;
+        SpecialLetter row;
         for (const char* column :
              {"S_ID", "S_SpecialLetter", "S_FunctionKey", "S_ControllerAddress"}) {
             const store::Result<QVariant> value = rows.Value(QLatin1String(column));
             if (!value)
                 return value.error();
         }
-        letter.id = rows.Field(QStringLiteral("S_ID")).toInt();
-        letter.letter = rows.Field(QStringLiteral("S_SpecialLetter")).toString();
-        letter.functionKey = rows.Field(QStringLiteral("S_FunctionKey")).toString();
-        letter.controllerAddress = rows.Field(QStringLiteral("S_ControllerAddress")).toString();
-        slots.push_back(std::move(letter));
+        row.id = rows.Field(QStringLiteral("S_ID")).toInt();
+        row.letter = rows.Field(QStringLiteral("S_SpecialLetter")).toString();
+        row.functionKey = rows.Field(QStringLiteral("S_FunctionKey")).toString();
+        row.controllerAddress = rows.Field(QStringLiteral("S_ControllerAddress")).toString();
+        letters.push_back(std::move(row));
         rows.MoveNext();
     }
     rows.Close();
     connection.Close();
-    return slots;
+    return letters;
 }
 
 } // namespace marking::hvl5

@@ -13,10 +13,14 @@ function(marking_add_test name)
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
+  set(_san_env "")
+  if(SANITIZER STREQUAL "thread")
+    set(_san_env "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
+  endif()
   set_tests_properties(${name} PROPERTIES
     LABELS ${T_LABEL}
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MARKING_PROGRAM_DIR=${MARKING_PROGRAM_DIR};${T_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MARKING_PROGRAM_DIR=${MARKING_PROGRAM_DIR};${_san_env};${T_ENV}")
 endfunction()
 
 # marking_add_bench(<name> SOURCES <files...> [LIBS <targets...>])

@@ -4,9 +4,21 @@
 #include "serial/CommLog.h"
 #include "serial/PortMap.h"
 
+#include <QFile>
 #include <QMetaObject>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace marking {
+
+bool IsPseudoTerminal(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    // The slave sides of Unix 98 pseudo-terminals.
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
 
 CommPort::CommPort(const QString& name, QObject* parent)
     : QObject(parent) {
@@ -56,8 +68,7 @@ CommResult CommPort::SetSettings(const QString& settings) {
     settings_ = *parsed;
     if (!serial_.isOpen())
         return CommResult::Ok();
-    if (!serial_.setBaudRate(settings_.baudRate) || !serial_.setParity(settings_.parity) ||
-        !serial_.setDataBits(settings_.dataBits) || !serial_.setStopBits(settings_.stopBits))
+    if (!applyLine())
         return fail(QStringLiteral("%1 포트에 통신 설정 \"%2\"을(를) 적용할 수 없습니다: %3")
                         .arg(PortLabel(), settings, reasonText(serial_.error())));
     return CommResult::Ok();
@@ -85,9 +96,7 @@ CommResult CommPort::SetPortOpen(bool open) {
     if (!serial_.open(QIODevice::ReadWrite))
         return fail(QStringLiteral("%1 포트를 열 수 없습니다: %2")
                         .arg(PortLabel(), reasonText(serial_.error())));
-    if (!serial_.setBaudRate(settings_.baudRate) || !serial_.setParity(settings_.parity) ||
-        !serial_.setDataBits(settings_.dataBits) || !serial_.setStopBits(settings_.stopBits) ||
-        !serial_.setFlowControl(QSerialPort::NoFlowControl)) {
+    if (!applyLine() || !serial_.setFlowControl(QSerialPort::NoFlowControl)) {
         const QString reason = reasonText(serial_.error());
         serial_.close();
         return fail(QStringLiteral("%1 포트에 통신 설정 \"%2\"을(를) 적용할 수 없습니다: %3")
@@ -209,6 +218,21 @@ void CommPort::onError(QSerialPort::SerialPortError error) {
         return;
     }
     // Other errors belong to the call that caused them and are returned there.
+}
+
+bool CommPort::applyLine() {
+    if (!serial_.setBaudRate(settings_.baudRate) || !serial_.setDataBits(settings_.dataBits) ||
+        !serial_.setStopBits(settings_.stopBits))
+        return false;
+    if (serial_.setParity(settings_.parity))
+        return true;
+    // A pseudo-terminal has no parity bit and Linux refuses one; the simulated
+    // devices stand there, so the parity stays what the port was asked for.
+    if (settings_.parity != QSerialPort::NoParity && IsPseudoTerminal(DevicePath())) {
+        serial_.clearError();
+        return true;
+    }
+    return false;
 }
 
 CommResult CommPort::fail(const QString& message) {

@@ -41,6 +41,9 @@ struct CommResult {
     explicit operator bool() const { return ok; }
 };
 
+// The device at path is the slave side of a pseudo-terminal.
+bool IsPseudoTerminal(const QString& path);
+
 // A serial port with the contract of the serial communications component the
 // program was designed around: a COM number, line settings such as
 // "9600,E,8,1", InputLen, OutBufferSize, PortOpen, Output (text → code page
@@ -124,6 +127,7 @@ signals:
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    bool applyLine();
     CommResult fail(const QString& message);
     QString reasonText(QSerialPort::SerialPortError error) const;
 

@@ -110,6 +110,28 @@ std::optional<Script> Script::Parse(const QString& text) {
     return s;
 }
 
+QByteArray CheckCharacter(const QByteArray& frameThroughEtx) {
+    // XOR of the code page 949 codes from the command character through the
+    // ETX; a double-byte character's code is its 16-bit value. A value above
+    // 0xFF goes out as two bytes, high byte first.
+    unsigned check = 0;
+    const qsizetype n = frameThroughEtx.size();
+    for (qsizetype i = 1; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(frameThroughEtx.at(i));
+        if (b >= 0x81 && i + 1 < n - 1) {
+            check ^= (unsigned(b) << 8) | static_cast<unsigned char>(frameThroughEtx.at(i + 1));
+            ++i;
+        } else {
+            check ^= b;
+        }
+    }
+    QByteArray out;
+    if (check > 0xFF)
+        out.append(static_cast<char>((check >> 8) & 0xFF));
+    out.append(static_cast<char>(check & 0xFF));
+    return out;
+}
+
 QByteArray PlcPositiveAnswer() {
     return QByteArray("\x02"
                       "00FFGG"
@@ -413,20 +435,12 @@ void DeviceSim::onBytes(const char* data, qsizetype size) {
     }
     for (qsizetype i = 0; i < size; ++i) {
         const char b = data[i];
-        if (awaitingCheck_) {
+        if (checkBytesLeft_ > 0) {
             pending_.append(b);
-            awaitingCheck_ = false;
+            if (--checkBytesLeft_ > 0)
+                continue;
             inFrame_ = false;
-            // XOR from the command character through the ETX; frames with
-            // double-byte characters cannot be checked byte-wise and pass.
-            bool wide = false;
-            unsigned char x = 0;
-            for (qsizetype k = 1; k + 1 < pending_.size(); ++k) {
-                const auto c = static_cast<unsigned char>(pending_.at(k));
-                wide = wide || c >= 0x80;
-                x ^= c;
-            }
-            const bool ok = wide || x == static_cast<unsigned char>(pending_.back());
+            const bool ok = pending_.endsWith(expectedCheck_);
             const QByteArray frame = pending_;
             pending_.clear();
             finishFrame(frame, ok);
@@ -446,7 +460,8 @@ void DeviceSim::onBytes(const char* data, qsizetype size) {
         pending_.append(b);
         if (b == ETX) {
             if (hasCheckCharacter(device_)) {
-                awaitingCheck_ = true;
+                expectedCheck_ = CheckCharacter(pending_);
+                checkBytesLeft_ = static_cast<int>(expectedCheck_.size());
             } else {
                 inFrame_ = false;
                 const QByteArray frame = pending_;

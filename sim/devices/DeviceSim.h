@@ -48,6 +48,9 @@ struct Frame {
     QByteArray answer;    // what the device answered (empty: nothing)
 };
 
+// The check character(s) of a TRX-20 / HVL-5 frame given from its STX through its ETX.
+QByteArray CheckCharacter(const QByteArray& frameThroughEtx);
+
 // Answers of the PLC.
 QByteArray PlcPositiveAnswer(); // STX "00FFGG" ETX (characters 6 and 7 are "GG")
 QByteArray PlcNegativeAnswer(); // STX "00FFNN06" ETX
@@ -122,7 +125,8 @@ private:
     // Worker-only state.
     QByteArray pending_;
     bool inFrame_ = false;
-    bool awaitingCheck_ = false;
+    int checkBytesLeft_ = 0;
+    QByteArray expectedCheck_;
 
     int master_ = -1;
     int slave_ = -1;

@@ -79,3 +79,41 @@ private:
 };
 
 } // namespace serialtest
+
+#include "common/ModDelayTime.h"
+
+#include <functional>
+
+namespace serialtest {
+
+// Shortens the 0.5 s waits without leaving the real wait: ModDelayTime runs as
+// in production over a clock that jumps ahead once `answered()` holds (the
+// device's answer is in) or after about 100 ms without one. Window events keep
+// running through the real Qt event loop.
+class FastWait {
+public:
+    explicit FastWait(std::function<bool()> answered)
+        : answered_(std::move(answered)) {
+        marking::SetTimeOfDaySource([this] { return clock_; });
+        marking::SetEventPump([this](int maxMs) {
+            marking::QtEventPump(maxMs < 2 ? maxMs : 2);
+            if ((answered_ && answered_()) || ++idle_ >= 50) {
+                clock_ += 1.0f;
+                idle_ = 0;
+            }
+        });
+    }
+    ~FastWait() {
+        marking::SetTimeOfDaySource({});
+        marking::SetEventPump({});
+    }
+    FastWait(const FastWait&) = delete;
+    FastWait& operator=(const FastWait&) = delete;
+
+private:
+    std::function<bool()> answered_;
+    float clock_ = 1000.0f;
+    int idle_ = 0;
+};
+
+} // namespace serialtest

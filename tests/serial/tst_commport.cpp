@@ -187,6 +187,19 @@ private slots:
         QCOMPARE(sim->Frames().front().bytes, QByteArray("12345678"));
     }
 
+    void open_evenParityOnPseudoTerminal_keepsAskedSettings() {
+        auto sim = StartDevice(Device::HVL5, 3);
+        QVERIFY(IsPseudoTerminal(sim->SlavePath()));
+        QVERIFY(!IsPseudoTerminal(QStringLiteral("/dev/null")));
+        CommPort port;
+        QVERIFY(port.SetCommPort(3));
+        QVERIFY(port.SetSettings(QStringLiteral("9600,E,8,1")).ok);
+        QVERIFY2(port.SetPortOpen(true).ok, qPrintable(port.LastError().message));
+        QCOMPARE(port.Settings(), QStringLiteral("9600,E,8,1"));
+        QVERIFY(port.SetSettings(QStringLiteral("19200,O,8,2")).ok);
+        QCOMPARE(port.Settings(), QStringLiteral("19200,O,8,2"));
+    }
+
     void input_everyByteIsOneCharacter() {
         auto sim = StartDevice(Device::Carving, 5);
         CommPort port;

@@ -55,7 +55,7 @@ QString CommPort::ComName() const {
 
 QString CommPort::PortLabel() const {
     if (!boundPath_.isEmpty())
-        return QStringLiteral("포트 %1").arg(boundPath_);
+        return boundPath_;
     return QStringLiteral("COM %1 (%2)").arg(comNumber_).arg(DevicePath());
 }
 

@@ -12,5 +12,6 @@ int CmdMeasure(const QStringList& args);
 int CmdConvert(const QStringList& args);
 int CmdFrame(const QStringList& args);
 int CmdExpand(const QStringList& args);
+int CmdSend(const QStringList& args);
 
 } // namespace markingctl

@@ -26,6 +26,8 @@ const Entry kCommands[] = {
     {"expand", CmdExpand,
      "expand --controller C --length L --repetition N --parenthesis P --pipe-side S --dot DD "
      "--interval LI --revision R [--width W] [--db DIR] [--] TEXT"},
+    {"send", CmdSend,
+     "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--] TEXT"},
 };
 
 void printUsage() {

@@ -1,0 +1,294 @@
+#pragma once
+
+// The MrvDIO control object: device state, the IMrvDIO members, the
+// automation dispatch, connection points, the site and the extent.
+
+#include "control/InterruptTables.h"
+#include "driver/DaqDriver.h"
+#include "mrvdio/MrvDIO.h"
+
+#include <QImage>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QObject;
+class QPainter;
+class QRect;
+
+namespace mrvdio {
+
+class MrvDIOCtrl;
+
+// One outgoing interface of the control (events or property notification).
+class ConnectionPoint final : public IConnectionPoint {
+public:
+    ConnectionPoint(MrvDIOCtrl* owner, const IID& iid, const IID& sinkIid);
+    ~ConnectionPoint();
+    HRESULT QueryInterface(const IID& iid, void** object) override;
+    uint32_t AddRef() override;
+    uint32_t Release() override;
+    HRESULT GetConnectionInterface(IID* iid) override;
+    HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT Advise(IUnknown* sink, uint32_t* cookie) override;
+    HRESULT Unadvise(uint32_t cookie) override;
+
+    // Sinks in connection order, each queried for the sink interface.
+    const std::vector<std::pair<uint32_t, IUnknown*>>& Sinks() const { return sinks_; }
+    void UnadviseAll();
+
+private:
+    MrvDIOCtrl* owner_;
+    IID iid_;
+    IID sinkIid_;
+    uint32_t nextCookie_ = 1;
+    std::vector<std::pair<uint32_t, IUnknown*>> sinks_;
+};
+
+class MrvDIOCtrl final : public IMrvDIO,
+                         public IOleObject,
+                         public IConnectionPointContainer,
+                         public ISupportErrorInfo {
+public:
+    // Creates the control (construction and final construction) and returns
+    // the requested interface; with an outer unknown, aggregated (iid must be
+    // IID_IUnknown). `driver` null: the process-wide driver.
+    static HRESULT Create(IUnknown* outer, const IID& iid, void** object,
+                          const driver::DaqDriver* driver = nullptr);
+
+    // IUnknown (delegates to the controlling unknown)
+    HRESULT QueryInterface(const IID& iid, void** object) override;
+    uint32_t AddRef() override;
+    uint32_t Release() override;
+
+    // IDispatch
+    HRESULT GetTypeInfoCount(uint32_t* count) override;
+    HRESULT GetTypeInfo(uint32_t index, LCID lcid, void** typeInfo) override;
+    HRESULT GetIDsOfNames(const IID& iid, const char16_t** names, uint32_t count, LCID lcid,
+                          DISPID* dispids) override;
+    HRESULT Invoke(DISPID member, const IID& iid, LCID lcid, uint16_t flags, DISPPARAMS* params,
+                   VARIANT* result, EXCEPINFO* excepInfo, uint32_t* argErr) override;
+
+    // IMrvDIO
+    HRESULT get_DeviceNumber(int32_t* value) override;
+    HRESULT put_DeviceNumber(int32_t value) override;
+    HRESULT get_DeviceName(BSTR* value) override;
+    HRESULT get_LastErrorCode(int32_t* value) override;
+    HRESULT put_LastErrorCode(int32_t value) override;
+    HRESULT get_LastErrorMessage(BSTR* value) override;
+    HRESULT put_LastErrorMessage(BSTR value) override;
+    HRESULT get_DiChannelCount(int32_t* value) override;
+    HRESULT get_DiPortCount(int32_t* value) override;
+    HRESULT get_DoChannelCount(int32_t* value) override;
+    HRESULT get_DoPortCount(int32_t* value) override;
+    HRESULT get_EventEnabled(VARIANT_BOOL* value) override;
+    HRESULT put_EventEnabled(VARIANT_BOOL value) override;
+    HRESULT SelectDevice(VARIANT_BOOL* pResult) override;
+    HRESULT GetDeviceListFirst(BSTR* pDeviceName, int32_t* nDeviceNumber) override;
+    HRESULT GetDeviceListNext(BSTR* pDeviceName, int32_t* nDeviceNumber) override;
+    HRESULT ReadDiChannel(int32_t channel, int32_t* state) override;
+    HRESULT ReadDiPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
+                        VARIANT_BOOL* pResult) override;
+    HRESULT ReadDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
+                        VARIANT_BOOL* pResult) override;
+    HRESULT WriteDoChannel(int32_t status, int32_t channel, VARIANT_BOOL* pResult) override;
+    HRESULT WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
+                         VARIANT_BOOL* pResult) override;
+    HRESULT GetPortDirection(int32_t port, int32_t* direction) override;
+    HRESULT SetPortDirection(int32_t port, int32_t direction, VARIANT_BOOL* pResult) override;
+    HRESULT SetDiInterrupt(int32_t channel, int32_t trigger, VARIANT_BOOL* pResult) override;
+    HRESULT EnableDiInterrupt(int32_t channel, VARIANT_BOOL enabled) override;
+    HRESULT AssignDiInterruptDiScanRange(int32_t channel, int32_t scanStart, int32_t scanCount,
+                                         VARIANT_BOOL* pResult) override;
+    HRESULT SetDiPatternMatch(int32_t port, int32_t pattern, int32_t mask,
+                              VARIANT_BOOL* pResult) override;
+    HRESULT EnableDiPatternMatch(int32_t port, VARIANT_BOOL enabled) override;
+    HRESULT AssignDiPatternMatchDiScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                            VARIANT_BOOL* pResult) override;
+    HRESULT SetDiStatusChange(int32_t port, int32_t mask, VARIANT_BOOL* pResult) override;
+    HRESULT EnableDiStatusChange(int32_t port, VARIANT_BOOL enabled) override;
+    HRESULT AssignDiStatusChangeDiScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                            VARIANT_BOOL* pResult) override;
+    HRESULT ReadDoChannel(int32_t channel, int32_t* state) override;
+    HRESULT GetDiInterruptSetting(int32_t channel, VARIANT_BOOL* enabled, int32_t* trigger,
+                                  int32_t* scanStart, int32_t* scanCount,
+                                  VARIANT_BOOL* pResult) override;
+    HRESULT GetDiPatternMatchSetting(int32_t port, int32_t* mask, int32_t* pattern,
+                                     VARIANT_BOOL* enabled, int32_t* scanStart, int32_t* scanCount,
+                                     VARIANT_BOOL* pResult) override;
+    HRESULT GetDiStatusChangeSetting(int32_t port, int32_t* mask, VARIANT_BOOL* enabled,
+                                     int32_t* scanStart, int32_t* scanCount,
+                                     VARIANT_BOOL* pResult) override;
+    HRESULT GetDioPortCount(int32_t* count) override;
+    HRESULT GetDioPortType(VARIANT* pSetting) override;
+    HRESULT GetDioChannelDirection(VARIANT* pSetting) override;
+    HRESULT GetPatternMatchPortNumber(int32_t* count) override;
+    HRESULT GetDiStatusChangePort(int32_t* count) override;
+    HRESULT GetDiPatternPortInfo(int32_t port, int32_t* pSupportChan,
+                                 int32_t* pSupportMask) override;
+    HRESULT GetDiStatusPortInfo(int32_t port, int32_t* pSupportChan,
+                                int32_t* pSupportMask) override;
+    HRESULT AboutBox() override;
+
+    // IOleObject
+    HRESULT SetClientSite(IUnknown* site) override;
+    HRESULT GetClientSite(IUnknown** site) override;
+    HRESULT SetExtent(uint32_t drawAspect, const SIZEL* size) override;
+    HRESULT GetExtent(uint32_t drawAspect, SIZEL* size) override;
+    HRESULT OnAmbientPropertyChange(DISPID dispid) override;
+    HRESULT Close(uint32_t saveOption) override;
+
+    // IConnectionPointContainer
+    HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override;
+
+    // ISupportErrorInfo
+    HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+
+    // ---- beyond the interfaces: for the host side, pages and tests
+
+    // ReportError: LastErrorCode/LastErrorMessage and the error info.
+    void ReportError(int32_t number);
+    // A failed driver call with code c: error (c & 0xFFF) + 36.
+    void ReportDriverError(DaqResult code);
+    // DI channel → (DI port, bit) over PortChannelCounts.
+    std::pair<int32_t, int32_t> ChannelToPortBit(int32_t channel) const;
+    const std::vector<int32_t>& PortChannelCounts() const { return portChannelCounts_; }
+    int32_t DiscoveryFailure() const { return discoveryFailure_; }
+    int32_t BoardId() const { return boardId_; }
+    bool IsDirty() const { return dirty_; }
+    void SetDirty(bool dirty) { dirty_ = dirty; }
+    bool HasDevice() const { return handle_ != 0; }
+    bool ProgrammablePorts() const { return programmablePorts_; }
+    int32_t ListedDeviceCount() const { return listedDeviceCount_; }
+    // Whether the host is in run mode (ambient user mode; true without site).
+    bool UserMode() const;
+    // Draws the face bitmap at the top-left corner (plus one pixel).
+    void Draw(QPainter& painter, const QRect& bounds) const;
+    const QImage& FaceBitmap() const { return face_; }
+    QObject* EventWindow() const { return eventWindow_; }
+
+    const std::optional<std::vector<DiInterruptSetting>>& DiInterruptTable() const {
+        return diInterrupt_;
+    }
+    const std::optional<std::vector<DiPatternMatchSetting>>& DiPatternMatchTable() const {
+        return diPattern_;
+    }
+    const std::optional<std::vector<DiStatusChangeSetting>>& DiStatusChangeTable() const {
+        return diStatus_;
+    }
+    int32_t RisingEdgeCapable() const { return risingEdgeCapable_; }
+    int32_t FallingEdgeCapable() const { return fallingEdgeCapable_; }
+    int32_t DualEdgeCapable() const { return dualEdgeCapable_; }
+
+    // The extent the control keeps: 33 × 33 pixels in HIMETRIC.
+    static SIZEL ControlExtent();
+
+private:
+    friend class ConnectionPoint;
+    struct InnerUnknown final : IUnknown {
+        MrvDIOCtrl* self;
+        HRESULT QueryInterface(const IID& iid, void** object) override;
+        uint32_t AddRef() override;
+        uint32_t Release() override;
+    };
+
+    MrvDIOCtrl(IUnknown* outer, const driver::DaqDriver* driver);
+    ~MrvDIOCtrl();
+    HRESULT FinalConstruct();
+
+    // Opening and closing.
+    bool IsDioDevice(int32_t number) const;
+    bool DiscoverDevice();
+    bool CloseAndReset();
+    void RebuildPortChannelCounts(bool refused);
+    void NotifyChanged(DISPID dispid);
+
+    // The interrupt survey (last step of DiscoverDevice).
+    bool SurveyDiInterrupt();
+    bool SurveyPatternMatch();
+    bool SurveyStatusChange();
+
+    // Events on and off at the driver (run mode).
+    void Arm();
+    void Disarm();
+
+    // Byte buffer arguments.
+    enum class BufferUse { Read, Write };
+    // Resolves the array of a byte-buffer variant; 0 on success or the error
+    // number. For reads, an empty variant (or an array variant without an
+    // array) gets a new array of `count` bytes.
+    int32_t ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
+    HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
+                      VARIANT_BOOL* pResult, bool input);
+
+    // Dispatch helpers (Dispatch.cpp).
+    HRESULT InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                         uint32_t* argErr);
+
+    // Identity and references.
+    InnerUnknown inner_;
+    IUnknown* outer_;
+    std::atomic<uint32_t> refs_{1};
+    const driver::DaqDriver& drv_;
+
+    // Device state.
+    int32_t deviceNumber_ = -1;
+    std::string deviceName_ = "No Device";
+    DaqHandle handle_ = 0;
+    int32_t boardId_ = -1;
+    int32_t lastErrorCode_ = 0;
+    std::u16string lastErrorMessage_ = u"No Error!";
+    VARIANT_BOOL eventEnabled_ = 0;
+    int32_t diChannelCount_ = 0;
+    int32_t diPortCount_ = 0;
+    int32_t doChannelCount_ = 0;
+    int32_t doPortCount_ = 0;
+    int32_t dioPortCount_ = 0;
+    std::vector<uint8_t> portTypeList_;
+    std::vector<uint32_t> portDirectionList_;
+    std::vector<int32_t> portChannelCounts_;
+    bool programmablePorts_ = false;
+    int32_t discoveryFailure_ = 21;
+    int32_t patternPortCount_ = -1;
+    int32_t statusPortCount_ = -1;
+    std::vector<DaqDeviceListEntry> deviceList_;
+    int32_t listCount_ = -1;
+    int32_t listCursor_ = -1;
+    int32_t listedDeviceCount_ = 0;
+    bool firstAssignment_ = true;
+    bool restoring_ = false;
+    std::array<int16_t, 4> restorePending_{};
+    bool deviceChanged_ = false;
+    bool dirty_ = false;
+
+    // Interrupt configuration.
+    std::optional<std::vector<DiInterruptSetting>> diInterrupt_;
+    std::optional<std::vector<DiPatternMatchSetting>> diPattern_;
+    std::optional<std::vector<DiStatusChangeSetting>> diStatus_;
+    int32_t risingEdgeCapable_ = 0;
+    int32_t fallingEdgeCapable_ = 0;
+    int32_t dualEdgeCapable_ = 0;
+    bool interruptArmed_ = false;
+    bool patternArmed_ = false;
+    bool statusArmed_ = false;
+    // Read by the event checking thread.
+    std::atomic<bool> threadRun_{false};
+
+    // Host side.
+    QImage face_;
+    QObject* eventWindow_ = nullptr;
+    IUnknown* site_ = nullptr;
+    SIZEL extent_;
+    std::unique_ptr<ConnectionPoint> eventsPoint_;
+    std::unique_ptr<ConnectionPoint> notifyPoint_;
+};
+
+// Message of error number n as the error table has it ("" for driver codes).
+const char* ErrorTableMessage(int32_t number);
+
+} // namespace mrvdio

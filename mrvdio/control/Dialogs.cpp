@@ -10,7 +10,8 @@ namespace mrvdio {
 
 SelectDeviceDialog::SelectDeviceDialog(const std::vector<std::pair<int32_t, QString>>& devices,
                                        int32_t current, QWidget* parent)
-    : QDialog(parent), list_(new QListWidget(this)) {
+    : QDialog(parent)
+    , list_(new QListWidget(this)) {
     setObjectName(QStringLiteral("SelectDeviceDialog"));
     setWindowTitle(QStringLiteral("Select Device"));
     setModal(true);
@@ -47,7 +48,8 @@ int32_t SelectDeviceDialog::SelectedNumber() const {
     return item->data(Qt::UserRole).toInt();
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About Zephrel Pro DIO Control"));
     setModal(true);

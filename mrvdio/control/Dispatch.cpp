@@ -79,7 +79,9 @@ bool SameName(const char16_t* wide, const char* ascii) {
 // The arguments of one Invoke call, by forward position.
 class Args {
 public:
-    Args(DISPPARAMS* params, uint32_t* argErr) : p_(params), argErr_(argErr) {}
+    Args(DISPPARAMS* params, uint32_t* argErr)
+        : p_(params)
+        , argErr_(argErr) {}
 
     uint32_t Positional() const { return p_->cArgs - p_->cNamedArgs; }
 
@@ -274,9 +276,15 @@ void SetResultStr(VARIANT* result, BSTR value) {
     result->bstrVal = value;
 }
 
-bool IsGet(uint16_t flags) { return flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD); }
-bool IsPut(uint16_t flags) { return flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF); }
-bool IsCall(uint16_t flags) { return flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET); }
+bool IsGet(uint16_t flags) {
+    return flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD);
+}
+bool IsPut(uint16_t flags) {
+    return flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+}
+bool IsCall(uint16_t flags) {
+    return flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+}
 
 } // namespace
 
@@ -319,9 +327,8 @@ HRESULT MrvDIOCtrl::GetIDsOfNames(const IID& iid, const char16_t** names, uint32
     return hr;
 }
 
-HRESULT MrvDIOCtrl::Invoke(DISPID member, const IID& iid, LCID, uint16_t flags,
-                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
-                           uint32_t* argErr) {
+HRESULT MrvDIOCtrl::Invoke(DISPID member, const IID& iid, LCID, uint16_t flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* excepInfo, uint32_t* argErr) {
     if (iid != GUID_NULL)
         return DISP_E_UNKNOWNINTERFACE;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
@@ -329,8 +336,7 @@ HRESULT MrvDIOCtrl::Invoke(DISPID member, const IID& iid, LCID, uint16_t flags,
         params = &none;
     if (params->cArgs && !params->rgvarg)
         return E_INVALIDARG;
-    if (params->cNamedArgs > params->cArgs ||
-        (params->cNamedArgs && !params->rgdispidNamedArgs))
+    if (params->cNamedArgs > params->cArgs || (params->cNamedArgs && !params->rgdispidNamedArgs))
         return E_INVALIDARG;
     VARIANT local;
     VariantInit(&local);
@@ -356,8 +362,8 @@ HRESULT MrvDIOCtrl::Invoke(DISPID member, const IID& iid, LCID, uint16_t flags,
     return hr;
 }
 
-HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* params,
-                                 VARIANT* result, uint32_t* argErr) {
+HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                                 uint32_t* argErr) {
     Args a(params, argErr);
     HRESULT hr = S_OK;
 
@@ -400,8 +406,8 @@ HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* para
         return hr;
     };
     // Byte buffer, start, count → pResult.
-    auto ports = [&](HRESULT (MrvDIOCtrl::*fn)(VARIANT*, int32_t, int32_t,
-                                               VARIANT_BOOL*)) -> HRESULT {
+    auto ports =
+        [&](HRESULT (MrvDIOCtrl::*fn)(VARIANT*, int32_t, int32_t, VARIANT_BOOL*)) -> HRESULT {
         if (!IsCall(flags))
             return DISP_E_MEMBERNOTFOUND;
         if (FAILED(hr = a.Count(3, 3)))
@@ -623,8 +629,7 @@ HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* para
             3);
     case DISPID_SetDiStatusChange:
         return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) { return SetDiStatusChange(in[0], in[1], r); },
-            2);
+            [this](int32_t* in, VARIANT_BOOL* r) { return SetDiStatusChange(in[0], in[1], r); }, 2);
     case DISPID_EnableDiStatusChange:
         return enable(&MrvDIOCtrl::EnableDiStatusChange);
     case DISPID_AssignDiStatusChangeDiScanRange:
@@ -649,10 +654,9 @@ HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* para
                 return hr;
         VARIANT_BOOL enabled = 0, r = 0;
         int32_t trigger = 0, start = 0, cnt = 0;
-        hr = GetDiInterruptSetting(channel, a.Missing(1) ? nullptr : &enabled,
-                                   a.Missing(2) ? nullptr : &trigger,
-                                   a.Missing(3) ? nullptr : &start, a.Missing(4) ? nullptr : &cnt,
-                                   &r);
+        hr = GetDiInterruptSetting(
+            channel, a.Missing(1) ? nullptr : &enabled, a.Missing(2) ? nullptr : &trigger,
+            a.Missing(3) ? nullptr : &start, a.Missing(4) ? nullptr : &cnt, &r);
         a.SetBool(1, enabled);
         a.SetInt(2, trigger);
         a.SetInt(3, start);
@@ -698,10 +702,9 @@ HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* para
             return hr;
         int32_t mask = 0, start = 0, cnt = 0;
         VARIANT_BOOL enabled = 0, r = 0;
-        hr = GetDiStatusChangeSetting(port, a.Missing(1) ? nullptr : &mask,
-                                      a.Missing(2) ? nullptr : &enabled,
-                                      a.Missing(3) ? nullptr : &start,
-                                      a.Missing(4) ? nullptr : &cnt, &r);
+        hr = GetDiStatusChangeSetting(
+            port, a.Missing(1) ? nullptr : &mask, a.Missing(2) ? nullptr : &enabled,
+            a.Missing(3) ? nullptr : &start, a.Missing(4) ? nullptr : &cnt, &r);
         a.SetInt(1, mask);
         a.SetBool(2, enabled);
         a.SetInt(3, start);

@@ -3,7 +3,7 @@
 // The control's face (bitmap resource 208): 32 x 32 pixels.
 // clang-format off
 static const char* const kFaceBitmap208[] = {
-"32 32 7 1 ",
+"32 32 6 1 ",
 "# c #202020",
 "+ c #808080",
 ". c #003080",

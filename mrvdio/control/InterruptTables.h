@@ -49,6 +49,11 @@ struct DiStatusChangeSetting {
 static_assert(sizeof(DiStatusChangeSetting) == 8);
 
 // Which persisted table waits to be re-applied by the next survey.
-enum RestoreTable { RestoreInterrupt = 0, RestorePattern = 1, RestoreStatus = 2, RestoreDirection = 3 };
+enum RestoreTable {
+    RestoreInterrupt = 0,
+    RestorePattern = 1,
+    RestoreStatus = 2,
+    RestoreDirection = 3
+};
 
 } // namespace mrvdio

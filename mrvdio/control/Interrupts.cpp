@@ -53,8 +53,8 @@ bool MrvDIOCtrl::SurveyDiInterrupt() {
     if (restorePending_[RestoreInterrupt]) {
         if (diInterrupt_) {
             const auto records = *diInterrupt_;
-            const size_t n = std::min<size_t>(records.size(),
-                                              static_cast<size_t>(std::max(diChannelCount_, 0)));
+            const size_t n =
+                std::min<size_t>(records.size(), static_cast<size_t>(std::max(diChannelCount_, 0)));
             for (size_t c = 0; c < n; ++c) {
                 const DiInterruptSetting& rec = records[c];
                 if (!rec.supported)
@@ -125,8 +125,8 @@ namespace {
 // The shared steps of the pattern-match and status-change surveys.
 template <class Record, class Fill>
 bool SurveyPorts(const driver::DaqDriver& drv, DaqHandle handle, int32_t diPortCount,
-                 uint32_t channelsId, int32_t* portCount,
-                 std::optional<std::vector<Record>>* table, DaqResult* failure, Fill fill) {
+                 uint32_t channelsId, int32_t* portCount, std::optional<std::vector<Record>>* table,
+                 DaqResult* failure, Fill fill) {
     std::vector<uint8_t> channels;
     const DaqResult r = drv.GetPropertyBytes(handle, channelsId, &channels,
                                              static_cast<uint32_t>(std::max(diPortCount, 0)));
@@ -178,8 +178,8 @@ bool MrvDIOCtrl::SurveyPatternMatch() {
     bool masksReadable = false, settableReadable = false;
     const auto masks =
         ReadList(drv_, handle_, DAQ_PROP_DI_PATTERN_ENABLE_MASKS, diPortCount_, &masksReadable);
-    const auto settable = ReadList(drv_, handle_, DAQ_PROP_DI_PATTERN_MASK_SETTABLE, diPortCount_,
-                                   &settableReadable);
+    const auto settable =
+        ReadList(drv_, handle_, DAQ_PROP_DI_PATTERN_MASK_SETTABLE, diPortCount_, &settableReadable);
     const auto values = ReadList(drv_, handle_, DAQ_PROP_DI_PATTERN_VALUES, diPortCount_);
     DaqResult failure = DAQ_OK;
     const bool surveyed = SurveyPorts<DiPatternMatchSetting>(
@@ -219,8 +219,8 @@ bool MrvDIOCtrl::SurveyStatusChange() {
     bool masksReadable = false, settableReadable = false;
     const auto masks =
         ReadList(drv_, handle_, DAQ_PROP_DI_STATUS_ENABLE_MASKS, diPortCount_, &masksReadable);
-    const auto settable = ReadList(drv_, handle_, DAQ_PROP_DI_STATUS_MASK_SETTABLE, diPortCount_,
-                                   &settableReadable);
+    const auto settable =
+        ReadList(drv_, handle_, DAQ_PROP_DI_STATUS_MASK_SETTABLE, diPortCount_, &settableReadable);
     DaqResult failure = DAQ_OK;
     const bool surveyed = SurveyPorts<DiStatusChangeSetting>(
         drv_, handle_, diPortCount_, DAQ_PROP_DI_STATUS_CHANNELS, &statusPortCount_, &diStatus_,
@@ -315,10 +315,11 @@ HRESULT MrvDIOCtrl::SetDiInterrupt(int32_t, int32_t, VARIANT_BOOL* pResult) {
     return E_NOTIMPL;
 }
 
-HRESULT MrvDIOCtrl::EnableDiInterrupt(int32_t, VARIANT_BOOL) { return E_NOTIMPL; }
+HRESULT MrvDIOCtrl::EnableDiInterrupt(int32_t, VARIANT_BOOL) {
+    return E_NOTIMPL;
+}
 
-HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t, int32_t, int32_t,
-                                                 VARIANT_BOOL* pResult) {
+HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t, int32_t, int32_t, VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
     return E_NOTIMPL;
@@ -330,7 +331,9 @@ HRESULT MrvDIOCtrl::SetDiPatternMatch(int32_t, int32_t, int32_t, VARIANT_BOOL* p
     return E_NOTIMPL;
 }
 
-HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t, VARIANT_BOOL) { return E_NOTIMPL; }
+HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t, VARIANT_BOOL) {
+    return E_NOTIMPL;
+}
 
 HRESULT MrvDIOCtrl::AssignDiPatternMatchDiScanRange(int32_t, int32_t, int32_t,
                                                     VARIANT_BOOL* pResult) {
@@ -345,7 +348,9 @@ HRESULT MrvDIOCtrl::SetDiStatusChange(int32_t, int32_t, VARIANT_BOOL* pResult) {
     return E_NOTIMPL;
 }
 
-HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t, VARIANT_BOOL) { return E_NOTIMPL; }
+HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t, VARIANT_BOOL) {
+    return E_NOTIMPL;
+}
 
 HRESULT MrvDIOCtrl::AssignDiStatusChangeDiScanRange(int32_t, int32_t, int32_t,
                                                     VARIANT_BOOL* pResult) {

@@ -29,7 +29,9 @@ void* g_dialogContext = nullptr;
 class ErrorInfo final : public IErrorInfo {
 public:
     ErrorInfo(std::u16string description, std::string source, const IID& iid)
-        : description_(std::move(description)), source_(std::move(source)), iid_(iid) {
+        : description_(std::move(description))
+        , source_(std::move(source))
+        , iid_(iid) {
         ModuleObjectCreated();
     }
     HRESULT QueryInterface(const IID& iid, void** object) override {
@@ -65,8 +67,8 @@ public:
     HRESULT GetDescription(BSTR* description) override {
         if (!description)
             return E_POINTER;
-        *description = SysAllocStringLen(description_.data(),
-                                         static_cast<uint32_t>(description_.size()));
+        *description =
+            SysAllocStringLen(description_.data(), static_cast<uint32_t>(description_.size()));
         return S_OK;
     }
 
@@ -80,11 +82,21 @@ private:
 
 } // namespace
 
-void ModuleObjectCreated() { ++g_objects; }
-void ModuleObjectDestroyed() { --g_objects; }
-void ModuleLock() { ++g_locks; }
-void ModuleUnlock() { --g_locks; }
-long ModuleActivity() { return g_objects.load() + g_locks.load(); }
+void ModuleObjectCreated() {
+    ++g_objects;
+}
+void ModuleObjectDestroyed() {
+    --g_objects;
+}
+void ModuleLock() {
+    ++g_locks;
+}
+void ModuleUnlock() {
+    --g_locks;
+}
+long ModuleActivity() {
+    return g_objects.load() + g_locks.load();
+}
 
 void PostErrorInfo(const std::u16string& description, const std::string& source, const IID& iid) {
     t_error.present = true;
@@ -100,7 +112,9 @@ void ClearErrorInfo() {
     t_error.source.clear();
 }
 
-unsigned long ErrorInfoSerial() { return t_error.serial; }
+unsigned long ErrorInfoSerial() {
+    return t_error.serial;
+}
 
 bool TakeErrorInfo(std::u16string* description, std::string* source) {
     if (!t_error.present)

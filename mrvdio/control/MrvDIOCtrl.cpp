@@ -68,14 +68,17 @@ constexpr const char* kErrorMessages[] = {
 constexpr int32_t kDriverErrorBase = 36;
 
 std::u16string Widen(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())).toStdU16String();
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()))
+        .toStdU16String();
 }
 
 BSTR NewBstr(const std::u16string& text) {
     return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
 }
 
-BSTR NewBstr(const std::string& local8Bit) { return NewBstr(Widen(local8Bit)); }
+BSTR NewBstr(const std::string& local8Bit) {
+    return NewBstr(Widen(local8Bit));
+}
 
 // Round-to-nearest a * b / c, as the system's multiply-divide does.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
@@ -188,7 +191,9 @@ HRESULT MrvDIOCtrl::InnerUnknown::QueryInterface(const IID& iid, void** object) 
     return S_OK;
 }
 
-uint32_t MrvDIOCtrl::InnerUnknown::AddRef() { return ++self->refs_; }
+uint32_t MrvDIOCtrl::InnerUnknown::AddRef() {
+    return ++self->refs_;
+}
 
 uint32_t MrvDIOCtrl::InnerUnknown::Release() {
     uint32_t n = --self->refs_;
@@ -200,8 +205,12 @@ uint32_t MrvDIOCtrl::InnerUnknown::Release() {
 HRESULT MrvDIOCtrl::QueryInterface(const IID& iid, void** object) {
     return outer_->QueryInterface(iid, object);
 }
-uint32_t MrvDIOCtrl::AddRef() { return outer_->AddRef(); }
-uint32_t MrvDIOCtrl::Release() { return outer_->Release(); }
+uint32_t MrvDIOCtrl::AddRef() {
+    return outer_->AddRef();
+}
+uint32_t MrvDIOCtrl::Release() {
+    return outer_->Release();
+}
 
 // ------------------------------------------------------------ error report
 
@@ -758,9 +767,9 @@ int32_t MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count,
         v = v->pvarVal;
     }
     const bool emptyVariant = v->vt == VT_EMPTY;
-    const bool arrayWithout = (v->vt == (VT_ARRAY | VT_UI1) && !v->parray) ||
-                              (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1) &&
-                               (!v->pparray || !*v->pparray));
+    const bool arrayWithout =
+        (v->vt == (VT_ARRAY | VT_UI1) && !v->parray) ||
+        (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1) && (!v->pparray || !*v->pparray));
     if (emptyVariant || arrayWithout) {
         if (use == BufferUse::Write)
             return 24;
@@ -817,8 +826,8 @@ HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portC
         ReportError(e);
         return E_FAIL;
     }
-    const int32_t elements = static_cast<int32_t>(
-        std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
+    const int32_t elements =
+        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
     if (elements < portCount) {
         portCount = elements;
         ReportError(5);
@@ -878,8 +887,8 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
         ReportError(e);
         return E_FAIL;
     }
-    const int32_t elements = static_cast<int32_t>(
-        std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
+    const int32_t elements =
+        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
     if (elements < portCount) {
         // The available data are written; the call still counts as complete.
         portCount = elements;
@@ -1015,9 +1024,9 @@ HRESULT MrvDIOCtrl::GetDioPortType(VARIANT* pSetting) {
 
 HRESULT MrvDIOCtrl::GetDioChannelDirection(VARIANT* pSetting) {
     if (SAFEARRAY* sa = SettingArray(pSetting)) {
-        const size_t n = std::min<size_t>(
-            {static_cast<size_t>(sa->rgsabound[0].cElements),
-             static_cast<size_t>(std::max(dioPortCount_, 0)), portDirectionList_.size()});
+        const size_t n = std::min<size_t>({static_cast<size_t>(sa->rgsabound[0].cElements),
+                                           static_cast<size_t>(std::max(dioPortCount_, 0)),
+                                           portDirectionList_.size()});
         auto* data = static_cast<uint8_t*>(sa->pvData);
         for (size_t i = 0; i < n; ++i)
             data[i] = static_cast<uint8_t>(portDirectionList_[i] & 0xFFu);
@@ -1131,7 +1140,9 @@ HRESULT MrvDIOCtrl::GetExtent(uint32_t drawAspect, SIZEL* size) {
     return S_OK;
 }
 
-HRESULT MrvDIOCtrl::OnAmbientPropertyChange(DISPID) { return S_OK; }
+HRESULT MrvDIOCtrl::OnAmbientPropertyChange(DISPID) {
+    return S_OK;
+}
 
 HRESULT MrvDIOCtrl::Close(uint32_t) {
     eventsPoint_->UnadviseAll();
@@ -1165,9 +1176,13 @@ HRESULT MrvDIOCtrl::FindConnectionPoint(const IID& iid, IConnectionPoint** point
 // --------------------------------------------------------- connection points
 
 ConnectionPoint::ConnectionPoint(MrvDIOCtrl* owner, const IID& iid, const IID& sinkIid)
-    : owner_(owner), iid_(iid), sinkIid_(sinkIid) {}
+    : owner_(owner)
+    , iid_(iid)
+    , sinkIid_(sinkIid) {}
 
-ConnectionPoint::~ConnectionPoint() { UnadviseAll(); }
+ConnectionPoint::~ConnectionPoint() {
+    UnadviseAll();
+}
 
 HRESULT ConnectionPoint::QueryInterface(const IID& iid, void** object) {
     if (!object)
@@ -1182,8 +1197,12 @@ HRESULT ConnectionPoint::QueryInterface(const IID& iid, void** object) {
 }
 
 // The point lives inside the control and keeps it alive.
-uint32_t ConnectionPoint::AddRef() { return owner_->AddRef(); }
-uint32_t ConnectionPoint::Release() { return owner_->Release(); }
+uint32_t ConnectionPoint::AddRef() {
+    return owner_->AddRef();
+}
+uint32_t ConnectionPoint::Release() {
+    return owner_->Release();
+}
 
 HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
     if (!iid)

@@ -223,8 +223,8 @@ private:
     // number. For reads, an empty variant (or an array variant without an
     // array) gets a new array of `count` bytes.
     int32_t ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
-    HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
-                      VARIANT_BOOL* pResult, bool input);
+    HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount, VARIANT_BOOL* pResult,
+                      bool input);
 
     // Dispatch helpers (Dispatch.cpp).
     HRESULT InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* params, VARIANT* result,

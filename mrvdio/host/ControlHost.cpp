@@ -47,8 +47,7 @@ std::shared_ptr<ComponentLibrary> ComponentLibrary::Load(const std::string& path
     return lib;
 }
 
-HRESULT ComponentLibrary::GetClassObject(const CLSID& clsid, const IID& iid,
-                                         void** object) const {
+HRESULT ComponentLibrary::GetClassObject(const CLSID& clsid, const IID& iid, void** object) const {
     return getClassObject_ ? getClassObject_(&clsid, &iid, object) : CO_E_ERRORINDLL;
 }
 
@@ -81,7 +80,9 @@ bool ComponentLibrary::TakeErrorInfo(std::string* description, std::string* sour
     return true;
 }
 
-void* ComponentLibrary::Symbol(const char* name) const { return dlsym(handle_, name); }
+void* ComponentLibrary::Symbol(const char* name) const {
+    return dlsym(handle_, name);
+}
 
 // ------------------------------------------------------------- creation
 
@@ -142,8 +143,8 @@ CallResult DispatchClient::Invoke(DISPID dispid, uint16_t flags, std::vector<Var
                       static_cast<uint32_t>(reversed.size()), propertyPut ? 1u : 0u};
     EXCEPINFO excep{};
     uint32_t argErr = 0;
-    r.hr = dispatch_->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                             r.value.Ptr(), &excep, &argErr);
+    r.hr = dispatch_->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.Ptr(),
+                             &excep, &argErr);
     // The callee may have replaced a direct argument (e.g. a new array in an
     // empty variant): hand it back to the caller's Variant.
     for (size_t i = 0; i < args.size(); ++i) {
@@ -202,7 +203,8 @@ CallResult DispatchClient::CallByName(const std::string& name, std::vector<Varia
 // ----------------------------------------------------------------- sinks
 
 EventSink::EventSink(Handler handler, const IID& eventIid)
-    : handler_(std::move(handler)), eventIid_(eventIid) {}
+    : handler_(std::move(handler))
+    , eventIid_(eventIid) {}
 
 HRESULT EventSink::QueryInterface(const IID& iid, void** object) {
     if (!object)
@@ -216,7 +218,9 @@ HRESULT EventSink::QueryInterface(const IID& iid, void** object) {
     return E_NOINTERFACE;
 }
 
-uint32_t EventSink::AddRef() { return ++refs_; }
+uint32_t EventSink::AddRef() {
+    return ++refs_;
+}
 
 uint32_t EventSink::Release() {
     const uint32_t n = --refs_;
@@ -242,8 +246,8 @@ HRESULT EventSink::GetIDsOfNames(const IID&, const char16_t**, uint32_t, LCID, D
     return E_NOTIMPL;
 }
 
-HRESULT EventSink::Invoke(DISPID member, const IID&, LCID, uint16_t, DISPPARAMS* params,
-                          VARIANT*, EXCEPINFO*, uint32_t*) {
+HRESULT EventSink::Invoke(DISPID member, const IID&, LCID, uint16_t, DISPPARAMS* params, VARIANT*,
+                          EXCEPINFO*, uint32_t*) {
     std::vector<VARIANT*> args;
     if (params && params->rgvarg) {
         for (uint32_t i = 0; i < params->cArgs; ++i)
@@ -269,7 +273,9 @@ HRESULT PropertyNotifySink::QueryInterface(const IID& iid, void** object) {
     return E_NOINTERFACE;
 }
 
-uint32_t PropertyNotifySink::AddRef() { return ++refs_; }
+uint32_t PropertyNotifySink::AddRef() {
+    return ++refs_;
+}
 
 uint32_t PropertyNotifySink::Release() {
     const uint32_t n = --refs_;
@@ -284,7 +290,9 @@ HRESULT PropertyNotifySink::OnChanged(DISPID dispid) {
     return S_OK;
 }
 
-HRESULT PropertyNotifySink::OnRequestEdit(DISPID) { return S_OK; }
+HRESULT PropertyNotifySink::OnRequestEdit(DISPID) {
+    return S_OK;
+}
 
 // --------------------------------------------------------------- control
 

@@ -73,7 +73,8 @@ struct CallResult {
 class DispatchClient {
 public:
     DispatchClient() = default;
-    explicit DispatchClient(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
+    explicit DispatchClient(ComPtr<IDispatch> dispatch)
+        : dispatch_(std::move(dispatch)) {}
 
     CallResult Get(DISPID dispid) const;
     CallResult Put(DISPID dispid, const Variant& value) const;

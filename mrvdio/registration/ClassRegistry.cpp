@@ -144,7 +144,9 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     return true;
 }
 
-bool IniFile::HasSection(const std::string& section) const { return Section(section) != nullptr; }
+bool IniFile::HasSection(const std::string& section) const {
+    return Section(section) != nullptr;
+}
 
 const IniFile::Entries* IniFile::Section(const std::string& section) const {
     for (const auto& s : sections_)
@@ -198,8 +200,8 @@ void IniFile::RemoveSection(const std::string& section) {
 void IniFile::RemoveTree(const std::string& section) {
     const std::string prefix = section + "\\";
     std::erase_if(sections_, [&](const auto& s) {
-        return SameKey(s.first, section) ||
-               (s.first.size() > prefix.size() && SameKey(s.first.substr(0, prefix.size()), prefix));
+        return SameKey(s.first, section) || (s.first.size() > prefix.size() &&
+                                             SameKey(s.first.substr(0, prefix.size()), prefix));
     });
 }
 

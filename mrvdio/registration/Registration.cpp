@@ -19,8 +19,8 @@ namespace {
 
 struct ClassEntry {
     const CLSID* clsid;
-    const char* progId;         // version-dependent
-    const char* independentId;  // version-independent
+    const char* progId;        // version-dependent
+    const char* independentId; // version-independent
     const char* description;
 };
 
@@ -44,7 +44,9 @@ std::string LibraryPath() {
     return {};
 }
 
-std::string TypeLibSection() { return "TypeLib\\" + GuidToString(LIBID_MrvDIOLib) + "\\1.0"; }
+std::string TypeLibSection() {
+    return "TypeLib\\" + GuidToString(LIBID_MrvDIOLib) + "\\1.0";
+}
 
 // The control's class object. Each one counts as a live object of the
 // library while it is referenced.
@@ -177,7 +179,9 @@ extern "C" MRVDIO_EXPORT HRESULT DllCanUnloadNow(void) {
     return mrvdio::ModuleActivity() == 0 ? S_OK : S_FALSE;
 }
 
-extern "C" MRVDIO_EXPORT HRESULT DllRegisterServer(void) { return mrvdio::WriteRegistry(true); }
+extern "C" MRVDIO_EXPORT HRESULT DllRegisterServer(void) {
+    return mrvdio::WriteRegistry(true);
+}
 
 extern "C" MRVDIO_EXPORT HRESULT DllUnregisterServer(void) {
     return mrvdio::WriteRegistry(false);

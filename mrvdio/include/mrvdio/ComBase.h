@@ -57,8 +57,12 @@ constexpr HRESULT DISP_E_EXCEPTION = MRV_HR(0x80020009);
 constexpr HRESULT DISP_E_BADPARAMCOUNT = MRV_HR(0x8002000E);
 constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = MRV_HR(0x8002000F);
 
-inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline bool FAILED(HRESULT hr) { return hr < 0; }
+inline bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+inline bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
@@ -78,7 +82,9 @@ typedef GUID CLSID;
 inline bool operator==(const GUID& a, const GUID& b) {
     return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
+inline bool operator!=(const GUID& a, const GUID& b) {
+    return !(a == b);
+}
 
 constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
@@ -397,8 +403,8 @@ struct EXCEPINFO {
 struct IDispatch : IUnknown {
     virtual HRESULT GetTypeInfoCount(uint32_t* count) = 0;
     virtual HRESULT GetTypeInfo(uint32_t index, LCID lcid, void** typeInfo) = 0;
-    virtual HRESULT GetIDsOfNames(const IID& iid, const char16_t** names, uint32_t count,
-                                  LCID lcid, DISPID* dispids) = 0;
+    virtual HRESULT GetIDsOfNames(const IID& iid, const char16_t** names, uint32_t count, LCID lcid,
+                                  DISPID* dispids) = 0;
     virtual HRESULT Invoke(DISPID member, const IID& iid, LCID lcid, uint16_t flags,
                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
                            uint32_t* argErr) = 0;

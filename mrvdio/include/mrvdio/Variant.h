@@ -41,7 +41,8 @@ inline HRESULT SafeArrayCopy(const SAFEARRAY* in, SAFEARRAY** out) {
         return S_OK;
     if (in->cDims != 1 || in->cbElements != 1)
         return E_INVALIDARG;
-    SAFEARRAY* sa = SafeArrayCreateVector(VT_UI1, in->rgsabound[0].lLbound, in->rgsabound[0].cElements);
+    SAFEARRAY* sa =
+        SafeArrayCreateVector(VT_UI1, in->rgsabound[0].lLbound, in->rgsabound[0].cElements);
     if (!sa)
         return E_OUTOFMEMORY;
     if (in->rgsabound[0].cElements)
@@ -50,11 +51,15 @@ inline HRESULT SafeArrayCopy(const SAFEARRAY* in, SAFEARRAY** out) {
     return S_OK;
 }
 
-inline uint32_t SafeArrayGetDim(const SAFEARRAY* sa) { return sa ? sa->cDims : 0; }
+inline uint32_t SafeArrayGetDim(const SAFEARRAY* sa) {
+    return sa ? sa->cDims : 0;
+}
 
 // ---------------------------------------------------------------- VARIANT
 
-inline void VariantInit(VARIANT* v) { std::memset(v, 0, sizeof(VARIANT)); }
+inline void VariantInit(VARIANT* v) {
+    std::memset(v, 0, sizeof(VARIANT));
+}
 
 // Frees what the variant owns (string, array, interface reference) and makes
 // it empty. A by-reference variant owns nothing.
@@ -107,15 +112,18 @@ template <class T> class ComPtr {
 public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
-    explicit ComPtr(T* p, bool addRef = true) : p_(p) {
+    explicit ComPtr(T* p, bool addRef = true)
+        : p_(p) {
         if (p_ && addRef)
             p_->AddRef();
     }
-    ComPtr(const ComPtr& o) : p_(o.p_) {
+    ComPtr(const ComPtr& o)
+        : p_(o.p_) {
         if (p_)
             p_->AddRef();
     }
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ComPtr(ComPtr&& o) noexcept
+        : p_(std::exchange(o.p_, nullptr)) {}
     ~ComPtr() { Reset(); }
     ComPtr& operator=(ComPtr o) noexcept {
         std::swap(p_, o.p_);
@@ -150,11 +158,14 @@ private:
 class Bstr {
 public:
     Bstr() = default;
-    explicit Bstr(const std::string& utf8) : s_(SysAllocStringUtf8(utf8)) {}
-    explicit Bstr(const char16_t* text) : s_(SysAllocString(text)) {}
+    explicit Bstr(const std::string& utf8)
+        : s_(SysAllocStringUtf8(utf8)) {}
+    explicit Bstr(const char16_t* text)
+        : s_(SysAllocString(text)) {}
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
-    Bstr(Bstr&& o) noexcept : s_(std::exchange(o.s_, nullptr)) {}
+    Bstr(Bstr&& o) noexcept
+        : s_(std::exchange(o.s_, nullptr)) {}
     ~Bstr() { SysFreeString(s_); }
     BSTR Get() const { return s_; }
     BSTR* Put() {
@@ -178,7 +189,10 @@ public:
         VariantInit(&v_);
         VariantCopy(&v_, &o.v_);
     }
-    Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
+    Variant(Variant&& o) noexcept
+        : v_(o.v_) {
+        VariantInit(&o.v_);
+    }
     Variant& operator=(Variant o) noexcept {
         std::swap(v_, o.v_);
         return *this;

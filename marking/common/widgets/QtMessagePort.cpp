@@ -7,8 +7,7 @@
 namespace marking {
 
 namespace {
-QMessageBox::Icon toQt(MessageIcon icon)
-{
+QMessageBox::Icon toQt(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
         return QMessageBox::Information;
@@ -25,15 +24,13 @@ QMessageBox::Icon toQt(MessageIcon icon)
 }
 } // namespace
 
-void QtMessagePort::ShowMessage(const QString& text, const QString& title, MessageIcon icon)
-{
+void QtMessagePort::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("확인"));
     box.exec();
 }
 
-Answer QtMessagePort::Ask(const QString& text, const QString& title, MessageIcon icon)
-{
+Answer QtMessagePort::Ask(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("예(&Y)"));
@@ -42,8 +39,7 @@ Answer QtMessagePort::Ask(const QString& text, const QString& title, MessageIcon
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void QtMessagePort::Beep()
-{
+void QtMessagePort::Beep() {
     QApplication::beep();
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+
+namespace marking {
+
+// The per-user settings store of the program: application "Marking Program"
+// (on Linux ~/.config/Marking Program/Marking Program.conf).
+std::unique_ptr<QSettings> OpenSettings();
+
+// Writes one value and makes sure it reached the store. Returns an empty
+// string on success, otherwise a Korean message naming the file and reason.
+QString WriteSetting(const QString& key, const QString& value);
+
+} // namespace marking

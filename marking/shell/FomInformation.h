@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+class QPushButton;
+class QTextBrowser;
+class QTimer;
+
+namespace marking::shell {
+
+// Installation values of the banner and the picture, from the settings store
+// section "Information" (keys SupplierPhone, SupplierWeb, CustomerWeb).
+struct InformationSettings {
+    QString supplierPhone;
+    QString supplierWeb;
+    QString customerWeb;
+};
+InformationSettings ReadInformationSettings();
+
+// The six lines of WebActive.htm, each ended by CR LF.
+QByteArray BannerPage(const InformationSettings& settings);
+
+// A picture that can be clicked.
+class ClickablePicture : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The program information screen: the first screen the operator sees.
+class FomInformation : public QWidget {
+    Q_OBJECT
+public:
+    explicit FomInformation(QWidget* parent = nullptr);
+
+    QTextBrowser* WebInformation;
+    ClickablePicture* Picture3;
+    QPushButton* ScmdOK;
+
+    // Writes WebActive.htm into the program directory and shows it.
+    void Form_Activate();
+    void Picture3_Click();
+    void ScmdOK_Click();
+
+    // How often the banner page was written and shown (every activation).
+    int ActivationCount() const { return activations_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void startBanner();
+    QTimer* bannerTimer_;
+    int activations_ = 0;
+};
+
+} // namespace marking::shell

@@ -273,6 +273,34 @@ private slots:
         QCOMPARE(got.value("gap").toInteger(), gap);
     }
 
+    void output_keepsDocumentedMemberOrder_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("check") << Args("check --controller trx20 @1A")
+                               << QByteArray(
+                                      R"({"passed":true,"message":null,"title":null,"focus":false})"
+                                      "\n");
+        QTest::newRow("measure")
+            << Args("measure --controller trx20 --method 0 --parenthesis 0 --repetition 0 "
+                    "--dot 1 --interval 2 --revision 1 @1A")
+            << QByteArray("{\"length\":7,\"dots\":7}\n");
+        QTest::newRow("convert") << Args("convert --controller trx20 탄")
+                                 << QByteArray("{\"text\":\"!\",\"hex\":\"21\"}\n");
+        QTest::newRow("frame") << Args("frame --controller trx30 A")
+                               << QByteArray("{\"hex\":\"02334103\"}\n");
+        QTest::newRow("expand")
+            << Args("expand --controller trx20 --length 100 --repetition 2 --parenthesis 0 "
+                    "--pipe-side 0 --dot 1 --interval 2 --revision 1 @1A")
+            << QByteArray("{\"text\":\"@1Az086@1A\",\"length\":14,\"gap\":86}\n");
+    }
+    void output_keepsDocumentedMemberOrder() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, output);
+        const Run r = Markingctl(args);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, output);
+    }
+
     void dataError_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("says");

@@ -11,8 +11,11 @@
 #include "work/RepetitionCheck.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -98,6 +101,27 @@ marking::controllers::ConversionResult Convert(const Args& args, Controller cont
     return marking::hvl5::Convert(text, *table);
 }
 
+// Prints one JSON object with its members in the given order (the order the
+// subcommands document), followed by a newline.
+void PrintFields(std::initializer_list<std::pair<QString, QJsonValue>> fields) {
+    // A value alone is serialised as the only element of an array.
+    const auto encode = [](const QJsonValue& v) {
+        QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+        return a.mid(1, a.size() - 2);
+    };
+    QByteArray out("{");
+    bool first = true;
+    for (const auto& [name, value] : fields) {
+        if (!first)
+            out.append(',');
+        first = false;
+        out.append(encode(name)).append(':').append(encode(value));
+    }
+    out.append("}\n");
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int CmdCheck(const QStringList& argv) {
@@ -118,11 +142,11 @@ int CmdCheck(const QStringList& argv) {
         r = marking::hvl5::RuleCheck(text);
         break;
     }
-    PrintJson(QJsonObject{{QStringLiteral("passed"), r.passed},
-                          {QStringLiteral("message"), TextOrNull(r.message)},
-                          {QStringLiteral("title"),
-                           r.hasMessage() ? TextOrNull(r.title) : QJsonValue(QJsonValue::Null)},
-                          {QStringLiteral("focus"), r.focus}});
+    PrintFields({{QStringLiteral("passed"), r.passed},
+                 {QStringLiteral("message"), TextOrNull(r.message)},
+                 {QStringLiteral("title"),
+                  r.hasMessage() ? TextOrNull(r.title) : QJsonValue(QJsonValue::Null)},
+                 {QStringLiteral("focus"), r.focus}});
     return ExitOk;
 }
 
@@ -156,8 +180,8 @@ int CmdMeasure(const QStringList& argv) {
     if (!std::isfinite(r.length))
         return DataError(
             QStringLiteral("마킹 길이를 계산할 수 없습니다 (결과가 유한한 수가 아님)."));
-    PrintJson(QJsonObject{{QStringLiteral("length"), r.length},
-                          {QStringLiteral("dots"), static_cast<qint64>(r.dots)}});
+    PrintFields({{QStringLiteral("length"), r.length},
+                 {QStringLiteral("dots"), static_cast<qint64>(r.dots)}});
     return ExitOk;
 }
 
@@ -171,8 +195,8 @@ int CmdConvert(const QStringList& argv) {
     const auto encoded = marking::cp949::Encode(converted.text);
     if (!encoded.ok)
         return DataError(encoded.errorText());
-    PrintJson(QJsonObject{{QStringLiteral("text"), converted.text},
-                          {QStringLiteral("hex"), marking::cp949::Hex(encoded.bytes)}});
+    PrintFields({{QStringLiteral("text"), converted.text},
+                 {QStringLiteral("hex"), marking::cp949::Hex(encoded.bytes)}});
     return ExitOk;
 }
 
@@ -197,7 +221,7 @@ int CmdFrame(const QStringList& argv) {
     }
     if (!frame.ok)
         return DataError(frame.error);
-    PrintJson(QJsonObject{{QStringLiteral("hex"), marking::cp949::Hex(frame.bytes)}});
+    PrintFields({{QStringLiteral("hex"), marking::cp949::Hex(frame.bytes)}});
     return ExitOk;
 }
 
@@ -236,9 +260,9 @@ int CmdExpand(const QStringList& argv) {
         marking::work::CheckRepetition(work, settings, table, width);
     if (!r.ok)
         return DataError(r.message);
-    PrintJson(QJsonObject{{QStringLiteral("text"), r.text},
-                          {QStringLiteral("length"), r.length},
-                          {QStringLiteral("gap"), static_cast<qint64>(r.gap)}});
+    PrintFields({{QStringLiteral("text"), r.text},
+                 {QStringLiteral("length"), r.length},
+                 {QStringLiteral("gap"), static_cast<qint64>(r.gap)}});
     return ExitOk;
 }
 

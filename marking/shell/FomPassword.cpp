@@ -2,6 +2,7 @@
 
 #include "common/MessagePort.h"
 #include "common/widgets/ScreenBehaviour.h"
+#include "shell/PasswordField.h"
 #include "shell/PasswordStore.h"
 
 #include <QGridLayout>
@@ -25,8 +26,7 @@ FomPassword::FomPassword(QWidget* parent)
     panel->setMinimumWidth(110);
     TxtPassword = new QLineEdit(this);
     TxtPassword->setObjectName(QStringLiteral("TxtPassword"));
-    TxtPassword->setEchoMode(QLineEdit::Password);
-    TxtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    ShowPasswordAsStars(TxtPassword);
     LblPasswordMessage = new QLabel(this);
     LblPasswordMessage->setObjectName(QStringLiteral("LblPasswordMessage"));
     LblPasswordMessage->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));

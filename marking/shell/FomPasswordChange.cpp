@@ -1,6 +1,7 @@
 #include "shell/FomPasswordChange.h"
 
 #include "common/widgets/ScreenBehaviour.h"
+#include "shell/PasswordField.h"
 #include "shell/PasswordStore.h"
 
 #include <QGridLayout>
@@ -16,8 +17,7 @@ namespace {
 QLineEdit* passwordField(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    ShowPasswordAsStars(edit);
     return edit;
 }
 } // namespace

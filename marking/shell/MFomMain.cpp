@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QScrollArea>
 #include <QTimer>
 #include <map>
 
@@ -52,16 +51,13 @@ MFomMain::MFomMain(QWidget* parent)
     setWindowTitle(
         QStringLiteral("(주)ORVEL 포장기 PIPE AUTO MARKING PROGRAM 'KORU VANT' VER 2.5.01 알파"));
 
-    // The working screens are children of one fixed-size area; a window
-    // smaller than a screen scrolls.
-    scroll_ = new QScrollArea(this);
-    scroll_->setObjectName(QStringLiteral("ScreenScroll"));
-    scroll_->setFrameShape(QFrame::NoFrame);
-    screenArea_ = new QWidget;
+    // The working screens are children of one area filling the client area.
+    // A screen loads at 1024 x 768; the area then fits it to the room the
+    // window has (no scroll bars, the buttons along the bottom stay in view).
+    screenArea_ = new QWidget(this);
     screenArea_->setObjectName(QStringLiteral("ScreenArea"));
-    screenArea_->setFixedSize(kScreenWidth, kScreenHeight);
-    scroll_->setWidget(screenArea_);
-    setCentralWidget(scroll_);
+    screenArea_->installEventFilter(this);
+    setCentralWidget(screenArea_);
 
     QMenuBar* bar = menuBar();
     MnuFile = bar->addMenu(QStringLiteral("파일"));
@@ -206,6 +202,7 @@ QWidget* MFomMain::Screen(ScreenId id) {
     if (screen->parentWidget() != screenArea_)
         screen->setParent(screenArea_);
     screen->move(0, 0);
+    screen->resize(screenArea_->size());
     screen->hide();
     screens_.insert(key, screen);
     return screen;
@@ -284,6 +281,16 @@ void MFomMain::TmrComCheck_Timer() {
     if (comCheckHandler_)
         comCheckHandler_();
     emit ComCheckTick();
+}
+
+bool MFomMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == screenArea_ && event->type() == QEvent::Resize) {
+        for (const auto& screen : std::as_const(screens_)) {
+            if (screen)
+                screen->resize(screenArea_->size());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MFomMain::closeEvent(QCloseEvent* event) {

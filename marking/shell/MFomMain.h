@@ -10,7 +10,6 @@
 
 class QAction;
 class QMenu;
-class QScrollArea;
 class QTimer;
 
 namespace marking::shell {
@@ -91,6 +90,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -101,7 +101,6 @@ private:
     void showDeveloper();
 
     QWidget* screenArea_;
-    QScrollArea* scroll_;
     QHash<int, QPointer<QWidget>> screens_;
     QSet<int> creating_;
     std::function<void()> comCheckHandler_;

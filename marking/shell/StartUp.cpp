@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QTimer>
 #include <cstdio>
 
@@ -59,6 +61,11 @@ int takeScreenshots(MFomMain& window, const QString& dir) {
         if (!MFomMain::HasScreenFactory(id))
             continue;
         window.SwitchTo(id);
+        if (auto* banner = window.findChild<QTextBrowser*>(QStringLiteral("WebInformation"))) {
+            // The banner part-way across, so that its text is in the picture.
+            QApplication::processEvents();
+            banner->horizontalScrollBar()->setValue(banner->viewport()->width() - 40);
+        }
         failures += save(&window, dir, ScreenName(id)) ? 0 : 1;
     }
     window.SwitchTo(ScreenId::Information);

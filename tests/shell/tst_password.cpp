@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 
 using namespace marking;
 using namespace marking::shell;
@@ -69,13 +70,19 @@ private slots:
         FomPassword p;
         QCOMPARE(p.windowTitle(), QStringLiteral("패스워드"));
         QCOMPARE(p.TxtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(p.TxtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                   p.TxtPassword),
+                 int(u'*'));
         QVERIFY(!p.LblPasswordMessage->isVisibleTo(&p));
         QCOMPARE(p.ScmdOk->text(), QStringLiteral("확 인"));
         QCOMPARE(p.ScmdCancel->text(), QStringLiteral("취 소"));
         FomPasswordChange c;
         QCOMPARE(c.windowTitle(), QStringLiteral("패스워드 변경"));
-        for (QLineEdit* e : {c.TxtNowPassword, c.TxtNewPassword, c.TxtNewPasswordVerification})
+        for (QLineEdit* e : {c.TxtNowPassword, c.TxtNewPassword, c.TxtNewPasswordVerification}) {
             QCOMPARE(e->echoMode(), QLineEdit::Password);
+            QCOMPARE(e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e),
+                     int(u'*'));
+        }
         QCOMPARE(c.ScmdChange->text(), QStringLiteral("변 경"));
         QVERIFY(!c.LblMessage->isVisibleTo(&c));
     }

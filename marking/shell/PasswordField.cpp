@@ -1,0 +1,27 @@
+#include "shell/PasswordField.h"
+
+#include <QLineEdit>
+#include <QProxyStyle>
+
+namespace marking::shell {
+
+namespace {
+class StarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+} // namespace
+
+void ShowPasswordAsStars(QLineEdit* field) {
+    auto* style = new StarStyle;
+    style->setParent(field);
+    field->setStyle(style);
+    field->setEchoMode(QLineEdit::Password);
+}
+
+} // namespace marking::shell

@@ -89,8 +89,10 @@ CommResult CommPort::SetPortOpen(bool open) {
             serial_.close();
         return CommResult::Ok();
     }
-    if (serial_.isOpen())
+    if (serial_.isOpen() && !lost_)
         return CommResult::Ok();
+    if (serial_.isOpen())
+        serial_.close(); // the device went away; open it afresh
     const QString path = DevicePath();
     serial_.setPortName(path);
     if (!serial_.open(QIODevice::ReadWrite))

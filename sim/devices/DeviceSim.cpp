@@ -395,6 +395,9 @@ void DeviceSim::finishFrame(const QByteArray& bytes, bool checkOk) {
     Frame frame;
     frame.bytes = bytes;
     frame.atMs = nowMs();
+    frame.steadyNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
     frame.checkOk = checkOk;
     frame.answer = answerFor(checkOk);
     int delay = 0;

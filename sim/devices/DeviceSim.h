@@ -43,6 +43,7 @@ struct Script {
 struct Frame {
     QByteArray bytes;
     qint64 atMs = 0;      // milliseconds since the device started
+    qint64 steadyNs = 0;  // std::chrono::steady_clock time of the last byte, in ns
     bool complete = true; // false: bytes that were not part of a frame
     bool checkOk = true;  // the check character matched (models that carry one)
     QByteArray answer;    // what the device answered (empty: nothing)

@@ -296,6 +296,24 @@ private slots:
         QCOMPARE(port.InBufferCount(), 0);
     }
 
+    void unplug_thenOpenOnNewDevice_works() {
+        auto sim = StartDevice(Device::Carving, 8);
+        CommPort port;
+        QVERIFY(port.SetCommPort(8));
+        QVERIFY(port.SetPortOpen(true).ok);
+        sim->Unplug();
+        // Stop at the first sign of the loss, before the port's own close ran.
+        QVERIFY(PumpUntil([&] { return !port.PortOpen(); }, 3000));
+        auto replacement = StartDevice(Device::Carving, 8);
+        QVERIFY2(port.SetPortOpen(true).ok, qPrintable(port.LastError().message));
+        QVERIFY(port.PortOpen());
+        QTest::qWait(50); // a close still queued from the loss must not hit the new device
+        QVERIFY(port.PortOpen());
+        QVERIFY(port.Output(QStringLiteral("again")).ok);
+        QVERIFY(PumpUntil([&] { return !replacement->Frames().isEmpty(); }, 3000));
+        QCOMPARE(replacement->Frames().front().bytes, QByteArray("again"));
+    }
+
     void mainPorts_haveTheirNames() {
         MainPorts ports;
         ScopedPorts scope(&ports);

@@ -231,8 +231,14 @@ void MFomMain::SwitchTo(ScreenId id) {
         if (other != id)
             HideScreen(other);
     }
-    if (target->isVisible() && !target->isAncestorOf(QApplication::focusWidget()))
-        target->setFocus();
+    // The shown screen takes the keys: the focus goes to its first control.
+    if (target->isVisible() && !target->isAncestorOf(QApplication::focusWidget())) {
+        QWidget* first = ScreenBehaviour::NextInTabOrder(target);
+        if (first && target->isAncestorOf(first))
+            first->setFocus(Qt::OtherFocusReason);
+        else
+            target->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MFomMain::ShowEndDialog() {

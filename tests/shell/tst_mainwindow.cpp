@@ -287,6 +287,34 @@ private slots:
         QCOMPARE(shown, 1);
     }
 
+    void settingsScreen_F10_asksTheExitQuestion() {
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        EndRecorder end;
+        MFomMain w;
+        QVERIFY(w.Load(false));
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.UnlockAdministratorMenus();
+        w.MnuProgramSetting->trigger();
+        auto* settings =
+            qobject_cast<store::FomProgramSetting*>(w.ExistingScreen(ScreenId::ProgramSetting));
+        QVERIFY(settings);
+        // The shown screen has the focus on its first control.
+        QVERIFY(settings->isAncestorOf(QApplication::focusWidget()));
+        bool asked = false;
+        whenModal<FomEnd>([&](FomEnd* d) {
+            asked = true;
+            QTest::keyClick(d->ScmdCancel, Qt::Key_Escape);
+        });
+        QTest::keyClick(settings->TxtRevision, Qt::Key_F10);
+        QVERIFY(asked);
+        QCOMPARE(end.ends, 0);
+        QVERIFY(w.isVisible());
+    }
+
     void lockedSettingsShortcut_switchesNothing() {
         ProgramDir dir;
         ScriptedMessagePort port;

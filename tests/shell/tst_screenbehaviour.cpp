@@ -1,5 +1,6 @@
 #include "common/widgets/ScreenBehaviour.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -205,6 +206,17 @@ private slots:
         QCOMPARE(s.check->palette().color(QPalette::Window), checkBefore);
         s.fieldA->setFocus();
         QCOMPARE(BackgroundOf(s.panelCheck), kCaptionColor);
+    }
+
+    void listDropDown_keepsFocusColour() {
+        Screen s;
+        s.list->setFocus();
+        s.list->showPopup();
+        QTRY_VERIFY(s.list->view()->isVisible());
+        QCOMPARE(BackgroundOf(s.list), kFieldFocusColor);
+        s.list->hidePopup();
+        s.fieldA->setFocus();
+        QCOMPARE(BackgroundOf(s.list), kFieldColor);
     }
 
     void enter_movesToNextControlInTabOrder_data() {

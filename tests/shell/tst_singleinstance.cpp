@@ -25,7 +25,8 @@ struct Station {
     Station() {
         QFile::setPermissions(runtime.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString built = qEnvironmentVariable("MARKING_PROGRAM_DIR");
+        const QString built =
+            qEnvironmentVariable("MARKING_PROGRAM_DIR", QStringLiteral(MARKING_BIN));
         QDir dir(built);
         for (const QString& name : dir.entryList({"Marking", "*.so", "*.so.*"}, QDir::Files)) {
             if (!QFile::copy(dir.filePath(name), program.path() + "/" + name))

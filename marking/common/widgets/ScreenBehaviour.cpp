@@ -1,6 +1,7 @@
 #include "common/widgets/ScreenBehaviour.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -228,6 +229,13 @@ void ScreenBehaviour::focusOut(QWidget* field) {
         PaintBackground(panel, kCaptionColor);
 }
 
+namespace {
+bool dropDownOpen(QWidget* widget) {
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    return combo && combo->view() && combo->view()->isVisible();
+}
+} // namespace
+
 bool ScreenBehaviour::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget)
@@ -251,7 +259,9 @@ bool ScreenBehaviour::eventFilter(QObject* watched, QEvent* event) {
             focusIn(widget, static_cast<QFocusEvent*>(event)->reason());
         return false;
     case QEvent::FocusOut:
-        if (isField(widget))
+        // A list's own drop-down taking the keys is no leaving of the field.
+        if (isField(widget) && !dropDownOpen(widget) &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
             focusOut(widget);
         return false;
     default:

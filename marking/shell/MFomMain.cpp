@@ -3,6 +3,7 @@
 #include "common/MessagePort.h"
 #include "common/SharedValues.h"
 #include "common/widgets/ScreenBehaviour.h"
+#include "serial/MainPorts.h"
 #include "shell/FomEnd.h"
 #include "shell/FomPassword.h"
 #include "shell/FomPasswordChange.h"
@@ -118,6 +119,8 @@ MFomMain::MFomMain(QWidget* parent)
     TmrComCheck->setInterval(1000);
     connect(TmrComCheck, &QTimer::timeout, this, &MFomMain::TmrComCheck_Timer);
 
+    ComPorts = new MainPorts(this);
+    SetPorts(ComPorts);
     SetScreenHost(this);
 
     // Initialisation (also in a second instance).
@@ -131,6 +134,8 @@ MFomMain::~MFomMain() {
     TmrComCheck->stop();
     if (&Host() == this)
         SetScreenHost(nullptr);
+    if (&Ports() == ComPorts)
+        SetPorts(nullptr);
 }
 
 QAction* MFomMain::addItem(QMenu* menu, const QString& name, const QString& caption,

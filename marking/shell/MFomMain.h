@@ -12,6 +12,10 @@ class QAction;
 class QMenu;
 class QTimer;
 
+namespace marking {
+class MainPorts;
+}
+
 namespace marking::shell {
 
 // The main window: menus, the working screens as its children, the exit rule
@@ -83,6 +87,9 @@ public:
     QAction* MnuProgramInformation;
     QAction* MnuProrgamDeveloper;
     QTimer* TmrComCheck;
+    // ComTRX20, ComHVL5, ComTRX30, ComYNS7, ComMASTERK200H: owned here for the
+    // window's life and installed as the program's ports (Ports()).
+    MainPorts* ComPorts;
 
 signals:
     // Every tick of TmrComCheck.

@@ -3,6 +3,7 @@
 #include "common/MessagePort.h"
 #include "common/SharedValues.h"
 #include "common/widgets/ScreenHost.h"
+#include "serial/MainPorts.h"
 #include "shell/FomEnd.h"
 #include "shell/FomInformation.h"
 #include "shell/FomPassword.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -326,6 +328,28 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(w.VisibleScreen()->objectName(), QStringLiteral("FomInformation"));
+    }
+
+    void serialPorts_ownedByTheWindowAndInstalled() {
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        auto w = std::make_unique<MFomMain>();
+        QCOMPARE(&Ports(), w->ComPorts);
+        QCOMPARE(Ports().ComTRX20.objectName(), QStringLiteral("ComTRX20"));
+        QCOMPARE(Ports().ComMASTERK200H.objectName(), QStringLiteral("ComMASTERK200H"));
+        // Closing the window releases its ports; the program's set then falls
+        // back to one of its own, so nothing is left pointing at them.
+        QPointer<MainPorts> owned = w->ComPorts;
+        MainPorts other;
+        {
+            ScopedPorts scoped(&other);
+            QCOMPARE(&Ports(), &other);
+        }
+        QCOMPARE(&Ports(), owned.data()); // the guard put the window's set back
+        w.reset();
+        QVERIFY(owned.isNull());
+        QCOMPARE(Ports().ComTRX20.objectName(), QStringLiteral("ComTRX20"));
     }
 
     void timerTick_runsTheHandlerAndSignals() {

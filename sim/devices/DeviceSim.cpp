@@ -1,6 +1,6 @@
 #include "devices/DeviceSim.h"
 
-#include <QTime>
+#include <QDateTime>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -338,12 +338,13 @@ void DeviceSim::writeAll(const QByteArray& bytes) {
 }
 
 void DeviceSim::log(const Frame& frame) {
-    QString line = QStringLiteral("%1 +%2ms %3 %4 rx %5")
-                       .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")))
-                       .arg(frame.atMs)
-                       .arg(DeviceName(device_))
-                       .arg(frame.complete ? QStringLiteral("frame") : QStringLiteral("bytes"))
-                       .arg(hex(frame.bytes));
+    QString line =
+        QStringLiteral("%1 +%2ms %3 %4 rx %5")
+            .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss.zzz'Z'")))
+            .arg(frame.atMs)
+            .arg(DeviceName(device_))
+            .arg(frame.complete ? QStringLiteral("frame") : QStringLiteral("bytes"))
+            .arg(hex(frame.bytes));
     if (!frame.checkOk)
         line += QStringLiteral(" (check character wrong)");
     line += QStringLiteral(" answer %1").arg(hex(frame.answer));

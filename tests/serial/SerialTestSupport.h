@@ -88,7 +88,7 @@ namespace serialtest {
 
 // Shortens the 0.5 s waits without leaving the real wait: ModDelayTime runs as
 // in production over a clock that jumps ahead once `answered()` holds (the
-// device's answer is in) or after about 100 ms without one. Window events keep
+// device's answer is in) or after about 300 ms without one. Window events keep
 // running through the real Qt event loop.
 class FastWait {
 public:
@@ -97,7 +97,7 @@ public:
         marking::SetTimeOfDaySource([this] { return clock_; });
         marking::SetEventPump([this](int maxMs) {
             marking::QtEventPump(maxMs < 2 ? maxMs : 2);
-            if ((answered_ && answered_()) || ++idle_ >= 50) {
+            if ((answered_ && answered_()) || ++idle_ >= 150) {
                 clock_ += 1.0f;
                 idle_ = 0;
             }

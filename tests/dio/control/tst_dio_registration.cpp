@@ -272,6 +272,67 @@ private slots:
         sink->Release();
     }
 
+    void dispatchClient_outParametersAndNewArrays() {
+        QCOMPARE(library_->RegisterServer(), S_OK);
+        daqsim_set_di_port(0, 1, 0x81);
+        std::string error;
+        auto control = Control::Create(&error);
+        QVERIFY2(control, error.c_str());
+        const auto& d = control->Dispatch();
+        // Out-parameters by reference to the host's variants.
+        Variant name, number;
+        auto first = d.Call(DISPID_GetDeviceListFirst,
+                            {Variant::RefTo(name.Ptr()), Variant::RefTo(number.Ptr())});
+        QCOMPARE(first.hr, S_OK);
+        QCOMPARE(name.ToUtf8(), std::string("DIO Simulator 16DI/16DO"));
+        QCOMPARE(number.ToInt(-9), 0);
+        auto next = d.Call(DISPID_GetDeviceListNext,
+                           {Variant::RefTo(name.Ptr()), Variant::RefTo(number.Ptr())});
+        QCOMPARE(next.hr, S_OK);
+        QCOMPARE(number.ToInt(), -1);
+        // An empty variant by reference comes back holding the new array.
+        Variant target;
+        auto read = d.Call(DISPID_ReadDiPorts,
+                           {Variant::RefTo(target.Ptr()), Variant::Int(1), Variant::Int(1)});
+        QCOMPARE(read.hr, S_OK);
+        QCOMPARE(read.value.ToInt(), 1);
+        QCOMPARE(target.ToBytes(), std::vector<uint8_t>{0x81});
+        // A direct empty variant: the new array is the call's to free (no leak).
+        QCOMPARE(d.Call(DISPID_ReadDoPorts, {Variant(), Variant::Int(0), Variant::Int(2)}).hr,
+                 S_OK);
+        // Property put and a string property.
+        QCOMPARE(d.Put(DISPID_LastErrorMessage, Variant::String("관리자 메모")).hr, S_OK);
+        QCOMPARE(d.Get(DISPID_LastErrorMessage).value.ToUtf8(), std::string("관리자 메모"));
+        QCOMPARE(d.Get(DISPID_DeviceName).value.ToUtf8(), std::string("DIO Simulator 16DI/16DO"));
+        // Wrong argument types are the dispatch layer's failures, not the member's.
+        auto mismatch = d.Call(DISPID_ReadDiChannel, {Variant::String("zero")});
+        QCOMPARE(mismatch.hr, DISP_E_TYPEMISMATCH);
+        QVERIFY(mismatch.description.empty());
+        QCOMPARE(d.CallByName("NoSuchMember").hr, DISP_E_UNKNOWNNAME);
+        QCOMPARE(d.CallByName("ReadDiChannel", {Variant::Int(8)}).hr, S_OK);
+    }
+
+    void regsvrTool_registersAndUnregisters() {
+        const QString tool =
+            qEnvironmentVariable("MARKING_PROGRAM_DIR") + QStringLiteral("/mrvdio-regsvr");
+        QProcess run;
+        run.start(tool, {LibraryPath()});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 0);
+        CLSID clsid{};
+        std::string error;
+        QCOMPARE(ClassIdFrom("MrvDIO.MrvDIOCtrl", &clsid, &error), S_OK);
+        QVERIFY(clsid == CLSID_MrvDIO);
+        run.start(tool, {QStringLiteral("-u"), LibraryPath()});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(ClassIdFrom("MrvDIO.MrvDIOCtrl", &clsid, &error), REGDB_E_CLASSNOTREG);
+        run.start(tool, {dir_.filePath(QStringLiteral("absent.so"))});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 1);
+        QVERIFY(run.readAllStandardError().contains("absent.so"));
+    }
+
     void cleanupTestCase() { library_->UnregisterServer(); }
 };
 

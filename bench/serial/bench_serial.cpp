@@ -106,7 +106,7 @@ void BM_OneWholeAttempt(benchmark::State& state) {
 void BM_TimerDuringTransmission(benchmark::State& state) {
     Rig rig(111);
     double worstLateMs = 0, sumLateMs = 0;
-    int fires = 0;
+    int fires = 0, overLimit = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         QTimer timer;
@@ -117,6 +117,7 @@ void BM_TimerDuringTransmission(benchmark::State& state) {
             const double late = static_cast<double>(clock.elapsed() - due);
             worstLateMs = std::max(worstLateMs, late);
             sumLateMs += late;
+            overLimit += late > 20.0 ? 1 : 0;
             due = clock.elapsed() + 100; // the next tick is due 100 ms after this one
             ++fires;
         });
@@ -132,6 +133,7 @@ void BM_TimerDuringTransmission(benchmark::State& state) {
     state.counters["timer_fires"] = fires;
     state.counters["worst_late_ms"] = worstLateMs;
     state.counters["mean_late_ms"] = fires ? sumLateMs / fires : 0;
+    state.counters["fires_over_20ms"] = overLimit;
     state.counters["limit_ms"] = 20.0;
 }
 
@@ -139,7 +141,7 @@ void BM_TimerDuringTransmission(benchmark::State& state) {
 // machine itself allows.
 void BM_TimerIdleBaseline(benchmark::State& state) {
     double worstLateMs = 0, sumLateMs = 0;
-    int fires = 0;
+    int fires = 0, overLimit = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         QTimer timer;
@@ -150,6 +152,7 @@ void BM_TimerIdleBaseline(benchmark::State& state) {
             const double late = static_cast<double>(clock.elapsed() - due);
             worstLateMs = std::max(worstLateMs, late);
             sumLateMs += late;
+            overLimit += late > 20.0 ? 1 : 0;
             due = clock.elapsed() + 100;
             ++fires;
         });
@@ -162,6 +165,7 @@ void BM_TimerIdleBaseline(benchmark::State& state) {
     state.counters["timer_fires"] = fires;
     state.counters["worst_late_ms"] = worstLateMs;
     state.counters["mean_late_ms"] = fires ? sumLateMs / fires : 0;
+    state.counters["fires_over_20ms"] = overLimit;
 }
 
 } // namespace

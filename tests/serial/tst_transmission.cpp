@@ -334,6 +334,70 @@ private slots:
         QVERIFY(QString::fromUtf8(f.readAll()).contains(QStringLiteral("outcome=refused")));
     }
 
+    void sendToPrintController_convertsAndSends_data() {
+        QTest::addColumn<PrintControllerModel>("model");
+        QTest::addColumn<QString>("markingText");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("TRX-20") << ControllerTRX20 << QStringLiteral("탄소강관")
+                                << QByteArray("\x02\x33\x21\x23\x24\x25\x03\x33");
+        QTest::newRow("TRX-30") << ControllerTRX30 << QStringLiteral("@3가@1가")
+                                << QByteArray("\x02"
+                                              "3@3[@1[\x03");
+    }
+    void sendToPrintController_convertsAndSends() {
+        QFETCH(PrintControllerModel, model);
+        QFETCH(QString, markingText);
+        QFETCH(QByteArray, wire);
+        startController(model, script("ack"));
+        Ports().ComTRX20.SetPortOpen(false);
+        Ports().ComTRX30.SetPortOpen(false);
+        const send::TransmissionReport r = SendToPrintController(markingText);
+        QCOMPARE(r.outcome, Outcome::Ack);
+        QCOMPARE(controller_->FrameBytes(), QList<QByteArray>{wire});
+        QCOMPARE(lamp_.Current(), LampState::Green);
+        verifyCleanedUp(model);
+    }
+
+    void sendToPrintController_noController_sendsNothing() {
+        Shared().ProgramSettings.PrintControler = 3;
+        const send::TransmissionReport r = SendToPrintController(QStringLiteral("ABC"));
+        QCOMPARE(r.outcome, Outcome::NoController);
+        QVERIFY(lamp_.States().isEmpty());
+        QVERIFY(messages_.Entries().isEmpty());
+    }
+
+    void sendToPrintController_duringTransmission_touchesNothing() {
+        startController(ControllerTRX30, script("ack@100"));
+        Shared().ControllerText = QStringLiteral("FIRST");
+        send::TransmissionReport second;
+        QString controllerTextSeen;
+        QTimer::singleShot(150, [&] {
+            second = SendToPrintController(QStringLiteral("SECOND"));
+            controllerTextSeen = Shared().ControllerText;
+        });
+        const send::TransmissionReport first = ModDataSendToTRX30();
+        QCOMPARE(second.outcome, Outcome::Refused);
+        QCOMPARE(controllerTextSeen, QStringLiteral("FIRST"));
+        QCOMPARE(first.outcome, Outcome::Ack); // the port was not reopened under it
+        QCOMPARE(controller_->FrameBytes(), QList<QByteArray>{QByteArray("\x02"
+                                                                         "3FIRST\x03")});
+    }
+
+    void sendToPrintController_portDoesNotOpen_oneMessageRedLamp() {
+        SetDevicePathForCom(kControllerCom, QStringLiteral("/dev/marking-send-missing"));
+        Shared().ProgramSettings.PrintControler = ControllerTRX20;
+        Shared().ProgramSettings.PrintControlerComPort = kControllerCom - 1;
+        QVERIFY(ConfigureControllerPort().ok);
+        const send::TransmissionReport r = SendToPrintController(QStringLiteral("ABC"));
+        QCOMPARE(r.outcome, Outcome::PortError);
+        QCOMPARE(messages_.Messages().size(), 1);
+        QVERIFY(messages_.Messages().front().text.contains(
+            QStringLiteral("/dev/marking-send-missing")));
+        QVERIFY(messages_.Messages().front().text.contains(
+            QStringLiteral("COM %1").arg(kControllerCom)));
+        QCOMPARE(lamp_.States(), QList<LampState>{LampState::Red});
+    }
+
     void unencodableText_sendsNothing() {
         startController(ControllerTRX30, script("ack"));
         Shared().ControllerText = QStringLiteral("A\u00e9B");

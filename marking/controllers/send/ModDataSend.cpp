@@ -1,5 +1,10 @@
 #include "controllers/send/ModDataSend.h"
 
+#include "common/MessagePort.h"
+#include "controllers/hvl5/Hvl5Modules.h"
+#include "controllers/trx20/Trx20Modules.h"
+#include "controllers/trx30/Trx30Modules.h"
+#include "serial/CommLog.h"
 #include "serial/MainPorts.h"
 
 namespace marking {
@@ -84,6 +89,63 @@ CommResult ReopenControllerPort() {
     if (port->PortOpen())
         port->SetPortOpen(false);
     return port->SetPortOpen(true);
+}
+
+send::TransmissionReport SendToPrintController(const QString& markingText) {
+    send::TransmissionReport report;
+    CommPort* port = ControllerPort();
+    if (!port) {
+        report.outcome = send::Outcome::NoController;
+        return report;
+    }
+    const auto model = static_cast<PrintControllerModel>(Shared().ProgramSettings.PrintControler);
+    if (send::TransmissionUnderWay())
+        return send::Transmit(model, *port, {}); // refused and logged, nothing touched
+
+    if (const CommResult opened = ReopenControllerPort(); !opened) {
+        SetLampIfAny(PrintControllerLamp(), LampState::Red);
+        CommLogEntry log;
+        log.port = port->objectName();
+        log.comName = port->ComName();
+        log.devicePath = port->DevicePath();
+        log.what = send::Profile(model).name;
+        log.outcome = QStringLiteral("port error");
+        log.note = opened.message;
+        WriteCommLog(log);
+        Messages().ShowMessage(opened.message, QStringLiteral("통신에러!"),
+                               MessageIcon::Information);
+        report.outcome = send::Outcome::PortError;
+        report.message = opened.message;
+        return report;
+    }
+    Shared().MarkingText = markingText;
+    bool converted = false;
+    switch (model) {
+    case ControllerTRX20:
+        converted = ModTRX20DataConversion();
+        break;
+    case ControllerHVL5:
+        converted = ModHVL5DataConversion();
+        break;
+    default:
+        converted = ModTRX30DataConversion();
+        break;
+    }
+    if (!converted) {
+        SetLampIfAny(PrintControllerLamp(), LampState::Red);
+        Shared().MarkingText.clear();
+        Shared().ControllerText.clear();
+        report.outcome = send::Outcome::DataError;
+        return report;
+    }
+    switch (model) {
+    case ControllerTRX20:
+        return ModDataSendToTRX20();
+    case ControllerHVL5:
+        return ModDataSendToHVL5();
+    default:
+        return ModDataSendToTRX30();
+    }
 }
 
 } // namespace marking

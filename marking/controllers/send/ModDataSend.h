@@ -39,4 +39,14 @@ CommResult ConfigureControllerPort(PrintControllerModel model, CommPort& port, i
 // every send). An error when no controller is selected or the open fails.
 CommResult ReopenControllerPort();
 
+// The run screen's send, whole: unless a transmission is under way (then the
+// start is refused and logged, and neither the port nor the shared buffers are
+// touched), reopens the selected controller's port, sets MarkingText to
+// `markingText`, runs the model's conversion and then its transmission. A port
+// that does not open is shown once (COM number, path, reason) with a red lamp,
+// and nothing is sent; a failed conversion (its reason shown) sends nothing
+// either. For a PrintControler other than 0, 1, 2 nothing happens.
+// User-interface thread only.
+send::TransmissionReport SendToPrintController(const QString& markingText);
+
 } // namespace marking

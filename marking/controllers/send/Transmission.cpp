@@ -87,6 +87,8 @@ QString OutcomeName(Outcome outcome) {
         return QStringLiteral("port error");
     case Outcome::DataError:
         return QStringLiteral("data error");
+    case Outcome::NoController:
+        return QStringLiteral("no controller");
     }
     return {};
 }

@@ -14,12 +14,13 @@ namespace marking::send {
 
 // What one transmission came to.
 enum class Outcome {
-    Ack,       // the controller acknowledged a frame
-    Failed,    // it never did within the bound; the warning was shown
-    Cancelled, // CancelTransmission() stopped the repetition
-    Refused,   // another transmission was under way; nothing was sent
-    PortError, // the port was not open, a write failed or the device went away
-    DataError, // code page 949 cannot carry the text; nothing was sent
+    Ack,          // the controller acknowledged a frame
+    Failed,       // it never did within the bound; the warning was shown
+    Cancelled,    // CancelTransmission() stopped the repetition
+    Refused,      // another transmission was under way; nothing was sent
+    PortError,    // the port was not open, a write failed or the device went away
+    DataError,    // code page 949 cannot carry the text; nothing was sent
+    NoController, // ProgramSettings.PrintControler names no controller; nothing was sent
 };
 QString OutcomeName(Outcome outcome); // "ack", "failed", "cancelled", "refused", ...
 

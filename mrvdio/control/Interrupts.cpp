@@ -4,6 +4,10 @@
 
 #include "control/MrvDIOCtrl.h"
 
+#include "control/EventChecker.h"
+#include "control/Module.h"
+#include "mrvdio/Variant.h"
+
 #include <algorithm>
 
 namespace mrvdio {
@@ -265,16 +269,173 @@ HRESULT MrvDIOCtrl::put_EventEnabled(VARIANT_BOOL value) {
     }
     if (value == 0) {
         threadRun_ = false;
+        if (events_)
+            events_->Stop(false);
         Disarm();
         eventEnabled_ = value;
         return S_OK;
     }
-    // Switching events on arms the driver and starts the event checking
-    // thread; that machinery is not part of this library yet.
-    return E_NOTIMPL;
+    Arm();
+    if (!diInterrupt_ && !diPattern_ && !diStatus_) {
+        threadRun_ = false;
+        PostErrorInfo(u"No Event Enabled!", MRVDIO_PROGID_VERSION, GUID_NULL);
+        ReportError(12);
+        return E_FAIL;
+    }
+    threadRun_ = true;
+    if (!Events().Start(drv_, handle_, diPortCount_)) {
+        ReportError(4);
+        threadRun_ = false;
+        return E_FAIL;
+    }
+    eventEnabled_ = value;
+    return S_OK;
 }
 
-void MrvDIOCtrl::Arm() {}
+EventChecker& MrvDIOCtrl::Events() {
+    if (!events_) {
+        events_ = std::make_unique<EventChecker>(
+            eventWindow_, [this](EventKind kind, int32_t index, VARIANT* data, DaqResult failure) {
+                OnEvent(kind, index, data, failure);
+            });
+    }
+    return *events_;
+}
+
+void MrvDIOCtrl::StopEvents(bool wait) {
+    threadRun_ = false;
+    if (events_)
+        events_->Stop(wait);
+}
+
+// ------------------------------------------------------ arming, disarming
+
+MrvDIOCtrl::EdgeMasks MrvDIOCtrl::BuildEdgeMasks() {
+    EdgeMasks masks;
+    const auto ports = static_cast<size_t>(std::max(diPortCount_, 0));
+    masks.rising.assign(ports, 0);
+    masks.falling.assign(ports, 0);
+    if (!diInterrupt_)
+        return masks;
+    const auto& table = *diInterrupt_;
+    int32_t first = 0;
+    for (size_t p = 0; p < ports; ++p) {
+        const int32_t count = p < portChannelCounts_.size() ? portChannelCounts_[p] : 8;
+        for (int32_t j = 0; j < count && j < 8; ++j) {
+            const int32_t channel = first + j;
+            if (channel < 0 || channel >= static_cast<int32_t>(table.size()))
+                continue;
+            const DiInterruptSetting& rec = table[channel];
+            if (!rec.supported)
+                continue;
+            if (rec.trigger == 1 || rec.trigger == 3)
+                masks.rising[p] |= static_cast<uint8_t>(1u << j);
+            if (rec.trigger == 2 || rec.trigger == 3)
+                masks.falling[p] |= static_cast<uint8_t>(1u << j);
+            if (rec.enabled)
+                interruptArmed_ = true;
+        }
+        first += count;
+    }
+    return masks;
+}
+
+DaqResult MrvDIOCtrl::SendEdgeMasks() {
+    const EdgeMasks masks = BuildEdgeMasks();
+    const auto bytes = static_cast<uint32_t>(masks.rising.size());
+    DaqResult r = DAQ_OK;
+    if (risingEdgeCapable_)
+        r = drv_.DeviceSetProperty(handle_, DAQ_PROP_DI_RISING_EDGE_MASKS, masks.rising.data(),
+                                   bytes);
+    if (fallingEdgeCapable_) {
+        const DaqResult f = drv_.DeviceSetProperty(handle_, DAQ_PROP_DI_FALLING_EDGE_MASKS,
+                                                   masks.falling.data(), bytes);
+        if (r == DAQ_OK)
+            r = f;
+    }
+    return r;
+}
+
+DaqResult MrvDIOCtrl::SendPatternLists() {
+    const auto ports = static_cast<size_t>(std::max(diPortCount_, 0));
+    std::vector<uint8_t> masks(ports, 0), values(ports, 0);
+    for (size_t k = 0; k < ports; ++k) {
+        if (const DiPatternMatchSetting* rec = PatternRecord(static_cast<int32_t>(k))) {
+            masks[k] = rec->mask;
+            values[k] = rec->pattern;
+            if (rec->enabled)
+                patternArmed_ = true;
+        }
+    }
+    const auto bytes = static_cast<uint32_t>(ports);
+    DaqResult r =
+        drv_.DeviceSetProperty(handle_, DAQ_PROP_DI_PATTERN_ENABLE_MASKS, masks.data(), bytes);
+    const DaqResult v =
+        drv_.DeviceSetProperty(handle_, DAQ_PROP_DI_PATTERN_VALUES, values.data(), bytes);
+    return r != DAQ_OK ? r : v;
+}
+
+DaqResult MrvDIOCtrl::SendStatusMasks() {
+    const auto ports = static_cast<size_t>(std::max(diPortCount_, 0));
+    std::vector<uint8_t> masks(ports, 0);
+    for (size_t k = 0; k < ports; ++k) {
+        if (const DiStatusChangeSetting* rec = StatusRecord(static_cast<int32_t>(k))) {
+            masks[k] = rec->mask;
+            if (rec->enabled)
+                statusArmed_ = true;
+        }
+    }
+    return drv_.DeviceSetProperty(handle_, DAQ_PROP_DI_STATUS_ENABLE_MASKS, masks.data(),
+                                  static_cast<uint32_t>(ports));
+}
+
+DaqResult MrvDIOCtrl::EnableEventAtDriver(uint32_t eventId, uint8_t scanStart, uint8_t scanCount) {
+    Events().SetScanCount(static_cast<uint16_t>(eventId), scanCount);
+    return drv_.EnableEventAndSpecifyDiPorts(handle_, eventId, scanStart, scanCount);
+}
+
+void MrvDIOCtrl::Arm() {
+    interruptArmed_ = false;
+    if (diInterrupt_) {
+        SendEdgeMasks();
+        if (interruptArmed_) {
+            for (size_t c = 0; c < diInterrupt_->size(); ++c) {
+                DiInterruptSetting& rec = (*diInterrupt_)[c];
+                if (!rec.supported || !rec.enabled)
+                    continue;
+                EnableEventAtDriver(DAQ_EVENT_DI_INTERRUPT + static_cast<uint32_t>(c),
+                                    rec.scanStart, rec.scanCount);
+                rec.running = 1;
+            }
+        }
+    }
+    patternArmed_ = false;
+    if (diPattern_) {
+        SendPatternLists();
+        if (patternArmed_) {
+            for (DiPatternMatchSetting& rec : *diPattern_) {
+                if (!rec.enabled)
+                    continue;
+                EnableEventAtDriver(DAQ_EVENT_DI_PATTERN_MATCH + rec.port, rec.scanStart,
+                                    rec.scanCount);
+                rec.running = 1;
+            }
+        }
+    }
+    statusArmed_ = false;
+    if (diStatus_) {
+        SendStatusMasks();
+        if (statusArmed_) {
+            for (DiStatusChangeSetting& rec : *diStatus_) {
+                if (!rec.enabled)
+                    continue;
+                EnableEventAtDriver(DAQ_EVENT_DI_STATUS_CHANGE + rec.port, rec.scanStart,
+                                    rec.scanCount);
+                rec.running = 1;
+            }
+        }
+    }
+}
 
 void MrvDIOCtrl::Disarm() {
     if (interruptArmed_ && diInterrupt_) {
@@ -288,96 +449,537 @@ void MrvDIOCtrl::Disarm() {
     }
     interruptArmed_ = false;
     if (patternArmed_ && diPattern_) {
-        for (DiPatternMatchSetting& rec : *diPattern_) {
-            if (rec.enabled && rec.running) {
-                drv_.DisableEvent(handle_, DAQ_EVENT_DI_PATTERN_MATCH + rec.port);
-                rec.running = 0;
+        for (int32_t k = 0; k < diPortCount_; ++k) {
+            DiPatternMatchSetting* rec = PatternRecord(k);
+            if (rec && rec->enabled && rec->running) {
+                drv_.DisableEvent(handle_, DAQ_EVENT_DI_PATTERN_MATCH + static_cast<uint32_t>(k));
+                rec->running = 0;
             }
         }
     }
     patternArmed_ = false;
     if (statusArmed_ && diStatus_) {
-        for (DiStatusChangeSetting& rec : *diStatus_) {
-            if (rec.enabled && rec.running) {
-                drv_.DisableEvent(handle_, DAQ_EVENT_DI_STATUS_CHANGE + rec.port);
-                rec.running = 0;
+        for (int32_t k = 0; k < diPortCount_; ++k) {
+            DiStatusChangeSetting* rec = StatusRecord(k);
+            if (rec && rec->enabled && rec->running) {
+                drv_.DisableEvent(handle_, DAQ_EVENT_DI_STATUS_CHANGE + static_cast<uint32_t>(k));
+                rec->running = 0;
             }
         }
     }
     statusArmed_ = false;
 }
 
+DiPatternMatchSetting* MrvDIOCtrl::PatternRecord(int32_t port) {
+    if (!diPattern_)
+        return nullptr;
+    for (DiPatternMatchSetting& rec : *diPattern_)
+        if (rec.port == static_cast<uint8_t>(port & 0xFF))
+            return &rec;
+    return nullptr;
+}
+
+DiStatusChangeSetting* MrvDIOCtrl::StatusRecord(int32_t port) {
+    if (!diStatus_)
+        return nullptr;
+    for (DiStatusChangeSetting& rec : *diStatus_)
+        if (rec.port == static_cast<uint8_t>(port & 0xFF))
+            return &rec;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- events
+
+void MrvDIOCtrl::OnEvent(EventKind kind, int32_t index, VARIANT* data, DaqResult failure) {
+    int32_t scanStart = 0, scanCount = 0;
+    VARIANT_BOOL found = 0;
+    switch (kind) {
+    case EventKind::DiInterrupt:
+        GetDiInterruptSetting(index, nullptr, nullptr, &scanStart, &scanCount, &found);
+        RaiseEvent(DISPID_OnDiInterrupt, index, data, scanStart, scanCount);
+        break;
+    case EventKind::PatternMatch:
+        GetDiPatternMatchSetting(index, nullptr, nullptr, nullptr, &scanStart, &scanCount, &found);
+        RaiseEvent(DISPID_OnDiPatternMatch, index, data, scanStart, scanCount);
+        break;
+    case EventKind::StatusChange:
+        GetDiStatusChangeSetting(index, nullptr, nullptr, &scanStart, &scanCount, &found);
+        RaiseEvent(DISPID_OnDiStatusChange, index, data, scanStart, scanCount);
+        break;
+    case EventKind::ReadFailure:
+        // The latched states could not be read: events go off (which also
+        // disables the armed events at the driver) and the host learns why.
+        threadRun_ = false;
+        put_EventEnabled(0);
+        ReportDriverError(failure);
+        break;
+    case EventKind::NoBuffer:
+        ReportError(1);
+        break;
+    }
+}
+
+void MrvDIOCtrl::RaiseEvent(DISPID dispid, int32_t index, VARIANT* data, int32_t scanStart,
+                            int32_t scanCount) {
+    // Copy first: a sink may disconnect, or connect another, while called.
+    std::vector<IUnknown*> sinks;
+    for (const auto& s : eventsPoint_->Sinks()) {
+        s.second->AddRef();
+        sinks.push_back(s.second);
+    }
+    VARIANT empty;
+    VariantInit(&empty);
+    for (IUnknown* sink : sinks) {
+        // Arguments in reverse order: index, data, scanStart, scanCount.
+        VARIANT args[4];
+        for (VARIANT& a : args)
+            VariantInit(&a);
+        args[3].vt = VT_I4;
+        args[3].lVal = index;
+        args[2].vt = VT_BYREF | VT_VARIANT;
+        args[2].pvarVal = data ? data : &empty;
+        args[1].vt = VT_I4;
+        args[1].lVal = scanStart;
+        args[0].vt = VT_I4;
+        args[0].lVal = scanCount;
+        DISPPARAMS params{args, nullptr, 4, 0};
+        static_cast<IDispatch*>(sink)->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT,
+                                              DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        sink->Release();
+    }
+}
+
 // ---------------------------------------------------- configuration members
 
-HRESULT MrvDIOCtrl::SetDiInterrupt(int32_t, int32_t, VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+namespace {
+
+void SetResult(VARIANT_BOOL* result, bool value) {
+    if (result)
+        *result = value ? 1 : 0;
 }
 
-HRESULT MrvDIOCtrl::EnableDiInterrupt(int32_t, VARIANT_BOOL) {
-    return E_NOTIMPL;
+} // namespace
+
+// The checks every DI interrupt member starts with; 0 when they pass, else
+// the HRESULT to return (the error is reported).
+HRESULT MrvDIOCtrl::CheckInterruptChannel(int32_t channel) {
+    if (!handle_) {
+        ReportError(25);
+        return E_FAIL;
+    }
+    if (!diInterrupt_) {
+        ReportError(9);
+        return E_FAIL;
+    }
+    if (channel < 0 || channel >= diChannelCount_ ||
+        channel >= static_cast<int32_t>(diInterrupt_->size())) {
+        ReportError(15);
+        return E_FAIL;
+    }
+    if (!(*diInterrupt_)[channel].supported) {
+        ReportError(3);
+        return restorePending_[RestoreInterrupt] ? S_FALSE : E_FAIL;
+    }
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t, int32_t, int32_t, VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+HRESULT MrvDIOCtrl::SetDiInterrupt(int32_t channel, int32_t trigger, VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    if (const HRESULT hr = CheckInterruptChannel(channel); hr != S_OK)
+        return hr;
+    DiInterruptSetting& rec = (*diInterrupt_)[channel];
+    int32_t error = 0;
+    if (trigger < 0 || trigger > 3)
+        error = 23;
+    else if (trigger == 1 && !risingEdgeCapable_)
+        error = 37;
+    else if (trigger == 2 && !fallingEdgeCapable_)
+        error = 38;
+    else if (trigger == 3 && dualEdgeCapable_ != 1)
+        error = 39;
+    else if (rec.running)
+        error = 14;
+    if (error) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (trigger != 0)
+        rec.trigger = static_cast<uint8_t>(trigger);
+    dirty_ = true;
+    SetResult(pResult, true);
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::SetDiPatternMatch(int32_t, int32_t, int32_t, VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+HRESULT MrvDIOCtrl::EnableDiInterrupt(int32_t channel, VARIANT_BOOL enabled) {
+    if (const HRESULT hr = CheckInterruptChannel(channel); hr != S_OK)
+        return hr;
+    DiInterruptSetting& rec = (*diInterrupt_)[channel];
+    rec.enabled = static_cast<uint8_t>(enabled & 0xFF);
+    if ((rec.running && enabled) || !UserMode() || !eventEnabled_)
+        return S_OK;
+    const uint32_t id = DAQ_EVENT_DI_INTERRUPT + static_cast<uint32_t>(channel);
+    if (!enabled) {
+        const DaqResult r = drv_.DisableEvent(handle_, id);
+        if (r != DAQ_OK) {
+            ReportDriverError(r);
+            return E_FAIL;
+        }
+        rec.running = 0;
+        return S_OK;
+    }
+    DaqResult r = SendEdgeMasks();
+    if (r == DAQ_OK)
+        r = EnableEventAtDriver(id, rec.scanStart, rec.scanCount);
+    if (r != DAQ_OK) {
+        ReportDriverError(r);
+        return E_FAIL;
+    }
+    rec.running = 1;
+    // Disarming must find it again when events go off.
+    interruptArmed_ = true;
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t, VARIANT_BOOL) {
-    return E_NOTIMPL;
+namespace {
+
+// Scan range checks shared by the three Assign members: 0 when the range
+// fits (possibly clipped: *clipped set), else the error number.
+int32_t CheckScanRange(int32_t diPortCount, int32_t scanStart, int32_t* scanCount, bool* clipped) {
+    *clipped = false;
+    if (scanStart < 0 || scanStart >= diPortCount || *scanCount < 0)
+        return 17;
+    if (static_cast<int64_t>(scanStart) + *scanCount > diPortCount) {
+        *scanCount = diPortCount - scanStart;
+        *clipped = true;
+    }
+    return 0;
 }
 
-HRESULT MrvDIOCtrl::AssignDiPatternMatchDiScanRange(int32_t, int32_t, int32_t,
-                                                    VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+} // namespace
+
+HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t channel, int32_t scanStart,
+                                                 int32_t scanCount, VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    if (const HRESULT hr = CheckInterruptChannel(channel); hr != S_OK)
+        return hr;
+    bool complete = true, clipped = false;
+    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (clipped) {
+        ReportError(17);
+        complete = false;
+    }
+    DiInterruptSetting& rec = (*diInterrupt_)[channel];
+    if (rec.running) {
+        ReportError(14);
+        complete = false;
+    } else {
+        rec.scanStart = static_cast<uint8_t>(scanStart);
+        rec.scanCount = static_cast<uint8_t>(scanCount);
+    }
+    dirty_ = true;
+    SetResult(pResult, complete);
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::SetDiStatusChange(int32_t, int32_t, VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+// The checks every port member starts with (pattern match or status change):
+// S_OK with the record, else the HRESULT to return (the error is reported).
+template <class Record>
+HRESULT MrvDIOCtrl::CheckPort(int32_t port, bool hasTable, int32_t noTable, int32_t noRecord,
+                              int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t),
+                              Record** record) {
+    *record = nullptr;
+    if (!handle_) {
+        ReportError(25);
+        return E_FAIL;
+    }
+    if (!hasTable) {
+        ReportError(noTable);
+        return E_FAIL;
+    }
+    if (port < 0 || port >= diPortCount_) {
+        ReportError(16);
+        return E_FAIL;
+    }
+    *record = (this->*find)(port);
+    if (!*record) {
+        ReportError(noRecord);
+        return restorePending_[restoreTable] ? S_FALSE : E_FAIL;
+    }
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t, VARIANT_BOOL) {
-    return E_NOTIMPL;
+HRESULT MrvDIOCtrl::SetDiPatternMatch(int32_t port, int32_t pattern, int32_t mask,
+                                      VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    DiPatternMatchSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
+                                     &MrvDIOCtrl::PatternRecord, &rec);
+        hr != S_OK)
+        return hr;
+    if (rec->running) {
+        ReportError(14);
+        return E_FAIL;
+    }
+    const bool settable = rec->maskSettable != 0;
+    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
+    rec->pattern = static_cast<uint8_t>(pattern & 0xFF);
+    if (!settable)
+        ReportError(29);
+    dirty_ = true;
+    SetResult(pResult, settable);
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::AssignDiStatusChangeDiScanRange(int32_t, int32_t, int32_t,
-                                                    VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t port, VARIANT_BOOL enabled) {
+    DiPatternMatchSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
+                                     &MrvDIOCtrl::PatternRecord, &rec);
+        hr != S_OK)
+        return hr;
+    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
+    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
+        return S_OK;
+    const uint32_t id = DAQ_EVENT_DI_PATTERN_MATCH + static_cast<uint32_t>(port);
+    DaqResult r = DAQ_OK;
+    if (!enabled) {
+        r = drv_.DisableEvent(handle_, id);
+    } else {
+        r = SendPatternLists();
+        if (r == DAQ_OK)
+            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
+    }
+    if (r != DAQ_OK) {
+        ReportDriverError(r);
+        return E_FAIL;
+    }
+    rec->running = enabled ? 1 : 0;
+    if (enabled)
+        patternArmed_ = true;
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::GetDiInterruptSetting(int32_t, VARIANT_BOOL*, int32_t*, int32_t*, int32_t*,
+HRESULT MrvDIOCtrl::AssignDiPatternMatchDiScanRange(int32_t port, int32_t scanStart,
+                                                    int32_t scanCount, VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    DiPatternMatchSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
+                                     &MrvDIOCtrl::PatternRecord, &rec);
+        hr != S_OK)
+        return hr;
+    bool complete = true, clipped = false;
+    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (clipped) {
+        ReportError(17);
+        complete = false;
+    }
+    if (rec->running) {
+        ReportError(14);
+        complete = false;
+    } else {
+        rec->scanStart = static_cast<uint8_t>(scanStart);
+        rec->scanCount = static_cast<uint8_t>(scanCount);
+    }
+    dirty_ = true;
+    SetResult(pResult, complete);
+    return S_OK;
+}
+
+HRESULT MrvDIOCtrl::SetDiStatusChange(int32_t port, int32_t mask, VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    DiStatusChangeSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
+                                     &MrvDIOCtrl::StatusRecord, &rec);
+        hr != S_OK)
+        return hr;
+    if (rec->running) {
+        ReportError(14);
+        return E_FAIL;
+    }
+    const bool settable = rec->maskSettable != 0;
+    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
+    if (!settable)
+        ReportError(29);
+    dirty_ = true;
+    SetResult(pResult, settable);
+    return S_OK;
+}
+
+HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t port, VARIANT_BOOL enabled) {
+    DiStatusChangeSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
+                                     &MrvDIOCtrl::StatusRecord, &rec);
+        hr != S_OK)
+        return hr;
+    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
+    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
+        return S_OK;
+    const uint32_t id = DAQ_EVENT_DI_STATUS_CHANGE + static_cast<uint32_t>(port);
+    DaqResult r = DAQ_OK;
+    if (!enabled) {
+        r = drv_.DisableEvent(handle_, id);
+    } else {
+        r = SendStatusMasks();
+        if (r == DAQ_OK)
+            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
+    }
+    if (r != DAQ_OK) {
+        ReportDriverError(r);
+        return E_FAIL;
+    }
+    rec->running = enabled ? 1 : 0;
+    if (enabled)
+        statusArmed_ = true;
+    return S_OK;
+}
+
+HRESULT MrvDIOCtrl::AssignDiStatusChangeDiScanRange(int32_t port, int32_t scanStart,
+                                                    int32_t scanCount, VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    DiStatusChangeSetting* rec = nullptr;
+    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
+                                     &MrvDIOCtrl::StatusRecord, &rec);
+        hr != S_OK)
+        return hr;
+    bool complete = true, clipped = false;
+    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (clipped) {
+        ReportError(17);
+        complete = false;
+    }
+    if (rec->running) {
+        ReportError(14);
+        complete = false;
+    } else {
+        rec->scanStart = static_cast<uint8_t>(scanStart);
+        rec->scanCount = static_cast<uint8_t>(scanCount);
+    }
+    dirty_ = true;
+    SetResult(pResult, complete);
+    return S_OK;
+}
+
+// ------------------------------------------------------------- read-backs
+
+namespace {
+
+template <class T> void Put(T* out, T value) {
+    if (out)
+        *out = value;
+}
+
+} // namespace
+
+HRESULT MrvDIOCtrl::GetDiInterruptSetting(int32_t channel, VARIANT_BOOL* enabled, int32_t* trigger,
+                                          int32_t* scanStart, int32_t* scanCount,
                                           VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+    Put<VARIANT_BOOL>(pResult, 0);
+    if (!handle_) {
+        ReportError(25);
+        return E_FAIL;
+    }
+    Put<VARIANT_BOOL>(enabled, 0);
+    Put<int32_t>(trigger, 0);
+    Put<int32_t>(scanStart, 0);
+    Put<int32_t>(scanCount, 0);
+    Put<VARIANT_BOOL>(pResult, 0);
+    if (!diInterrupt_) {
+        ReportError(9);
+        return E_FAIL;
+    }
+    if (channel < 0 || channel >= diChannelCount_ ||
+        channel >= static_cast<int32_t>(diInterrupt_->size())) {
+        ReportError(15);
+        return E_FAIL;
+    }
+    const DiInterruptSetting& rec = (*diInterrupt_)[channel];
+    if (!rec.supported) {
+        ReportError(3);
+        return S_OK;
+    }
+    Put<int32_t>(scanStart, rec.scanStart);
+    Put<int32_t>(scanCount, rec.scanCount);
+    Put<int32_t>(trigger, rec.trigger);
+    Put<VARIANT_BOOL>(enabled, rec.enabled ? 1 : 0);
+    Put<VARIANT_BOOL>(pResult, 1);
+    return S_OK;
 }
 
-HRESULT MrvDIOCtrl::GetDiPatternMatchSetting(int32_t, int32_t*, int32_t*, VARIANT_BOOL*, int32_t*,
-                                             int32_t*, VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+HRESULT MrvDIOCtrl::GetDiPatternMatchSetting(int32_t port, int32_t* mask, int32_t* pattern,
+                                             VARIANT_BOOL* enabled, int32_t* scanStart,
+                                             int32_t* scanCount, VARIANT_BOOL* pResult) {
+    Put<VARIANT_BOOL>(pResult, 0);
+    if (!handle_) {
+        ReportError(25);
+        return E_FAIL;
+    }
+    Put<int32_t>(mask, 0);
+    Put<int32_t>(pattern, 0);
+    Put<VARIANT_BOOL>(enabled, 0);
+    Put<int32_t>(scanStart, 0);
+    Put<int32_t>(scanCount, 0);
+    Put<VARIANT_BOOL>(pResult, 0);
+    if (!diPattern_) {
+        ReportError(10);
+        return E_FAIL;
+    }
+    if (port < 0 || port >= diPortCount_) {
+        ReportError(16);
+        return E_FAIL;
+    }
+    const DiPatternMatchSetting* rec = PatternRecord(port);
+    if (!rec) {
+        ReportError(26);
+        return S_OK;
+    }
+    Put<VARIANT_BOOL>(enabled, rec->enabled ? 1 : 0);
+    Put<int32_t>(mask, rec->mask);
+    Put<int32_t>(pattern, rec->pattern);
+    Put<int32_t>(scanStart, rec->scanStart);
+    Put<int32_t>(scanCount, rec->scanCount);
+    Put<VARIANT_BOOL>(pResult, 1);
+    return S_FALSE;
 }
 
-HRESULT MrvDIOCtrl::GetDiStatusChangeSetting(int32_t, int32_t*, VARIANT_BOOL*, int32_t*, int32_t*,
+HRESULT MrvDIOCtrl::GetDiStatusChangeSetting(int32_t port, int32_t* mask, VARIANT_BOOL* enabled,
+                                             int32_t* scanStart, int32_t* scanCount,
                                              VARIANT_BOOL* pResult) {
-    if (pResult)
-        *pResult = 0;
-    return E_NOTIMPL;
+    Put<int32_t>(mask, 0);
+    Put<VARIANT_BOOL>(enabled, 0);
+    Put<int32_t>(scanStart, 0);
+    Put<int32_t>(scanCount, 0);
+    Put<VARIANT_BOOL>(pResult, 0);
+    if (!handle_) {
+        ReportError(25);
+        return E_FAIL;
+    }
+    if (!diStatus_) {
+        ReportError(11);
+        return E_FAIL;
+    }
+    if (port < 0 || port >= diPortCount_) {
+        ReportError(16);
+        return E_FAIL;
+    }
+    const DiStatusChangeSetting* rec = StatusRecord(port);
+    if (!rec) {
+        ReportError(27);
+        return S_FALSE;
+    }
+    Put<VARIANT_BOOL>(enabled, rec->enabled ? 1 : 0);
+    Put<int32_t>(mask, rec->mask);
+    Put<int32_t>(scanStart, rec->scanStart);
+    Put<int32_t>(scanCount, rec->scanCount);
+    Put<VARIANT_BOOL>(pResult, 1);
+    return S_FALSE;
 }
 
 HRESULT MrvDIOCtrl::GetDiPatternPortInfo(int32_t port, int32_t* pSupportChan,

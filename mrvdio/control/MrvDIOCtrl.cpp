@@ -134,9 +134,11 @@ MrvDIOCtrl::~MrvDIOCtrl() {
     if (handle_) {
         if (threadRun_ || eventEnabled_)
             put_EventEnabled(0);
+        StopEvents(false);
         drv_.DeviceClose(&handle_);
     }
-    threadRun_ = false;
+    // The event checking thread ends before anything it uses goes.
+    StopEvents(true);
     diInterrupt_.reset();
     diPattern_.reset();
     diStatus_.reset();
@@ -626,6 +628,9 @@ bool MrvDIOCtrl::CloseAndReset() {
             ReportDriverError(r);
             return false;
         }
+        // Closing the handle ended the worker's wait; let it finish before
+        // another device can get the same handle.
+        StopEvents(true);
     }
     discoveryFailure_ = 21;
     threadRun_ = false;

@@ -3,6 +3,7 @@
 // The MrvDIO control object: device state, the IMrvDIO members, the
 // automation dispatch, connection points, the site and the extent.
 
+#include "control/EventChecker.h"
 #include "control/InterruptTables.h"
 #include "driver/DaqDriver.h"
 #include "mrvdio/MrvDIO.h"
@@ -216,6 +217,32 @@ private:
     // Events on and off at the driver (run mode).
     void Arm();
     void Disarm();
+    struct EdgeMasks {
+        std::vector<uint8_t> rising, falling; // one byte per DI port
+    };
+    // Edge masks of all DI ports from the interrupt table; sets
+    // interruptArmed_ when a supported channel is enabled.
+    EdgeMasks BuildEdgeMasks();
+    // The lists the driver needs before an event of that kind is enabled.
+    DaqResult SendEdgeMasks();
+    DaqResult SendPatternLists();
+    DaqResult SendStatusMasks();
+    DaqResult EnableEventAtDriver(uint32_t eventId, uint8_t scanStart, uint8_t scanCount);
+    DiPatternMatchSetting* PatternRecord(int32_t port);
+    DiStatusChangeSetting* StatusRecord(int32_t port);
+    HRESULT CheckInterruptChannel(int32_t channel);
+    template <class Record>
+    HRESULT CheckPort(int32_t port, bool hasTable, int32_t noTable, int32_t noRecord,
+                      int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t), Record** record);
+
+    // The event checking thread (EventChecker.h), made on first use.
+    EventChecker& Events();
+    // Ends the event checking thread; with `wait`, waits until it has ended.
+    void StopEvents(bool wait);
+    // An event handed over by the event checking thread (control's thread).
+    void OnEvent(EventKind kind, int32_t index, VARIANT* data, DaqResult failure);
+    void RaiseEvent(DISPID dispid, int32_t index, VARIANT* data, int32_t scanStart,
+                    int32_t scanCount);
 
     // Byte buffer arguments.
     enum class BufferUse { Read, Write };
@@ -276,8 +303,10 @@ private:
     bool interruptArmed_ = false;
     bool patternArmed_ = false;
     bool statusArmed_ = false;
-    // Read by the event checking thread.
+    // Set while the event checking thread may run (its own run flag lives in
+    // the EventChecker, shared with the thread under a mutex).
     std::atomic<bool> threadRun_{false};
+    std::unique_ptr<EventChecker> events_;
 
     // Host side.
     QImage face_;

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <system_error>
@@ -17,6 +18,8 @@ namespace {
 // The driver wait of one round; also how long the worker pauses after a
 // failed wait, so that a failing driver does not make it spin.
 constexpr std::chrono::milliseconds kWait{200};
+
+std::atomic<int> liveWorkers{0};
 
 constexpr uint16_t kFirstId = DAQ_EVENT_DI_INTERRUPT;
 constexpr uint16_t kLastId = DAQ_EVENT_DI_STATUS_CHANGE_LAST;
@@ -151,6 +154,7 @@ void RunWorker(std::shared_ptr<EventChecker::Worker> w, std::shared_ptr<ScanCoun
     std::lock_guard lock(w->mutex);
     w->finished = true;
     w->changed.notify_all();
+    --liveWorkers;
 }
 
 } // namespace
@@ -175,10 +179,12 @@ bool EventChecker::Start(const driver::DaqDriver& drv, DaqHandle handle, int32_t
         if (auto worker = weak.lock())
             Deliver(worker, serial);
     };
+    ++liveWorkers; // counted from here so that a caller never misses it
     try {
         w->thread = std::thread(RunWorker, w, scans_, &drv, handle, std::max(bufferBytes, 0),
                                 receiver, post);
     } catch (const std::system_error&) {
+        --liveWorkers;
         return false;
     }
     current_ = std::move(w);
@@ -196,6 +202,10 @@ void EventChecker::Stop(bool wait) {
         w->changed.notify_all();
     }
     JoinFinished(wait);
+}
+
+int EventChecker::LiveWorkers() {
+    return liveWorkers.load();
 }
 
 bool EventChecker::Running() const {

@@ -70,6 +70,9 @@ public:
     void Stop(bool wait);
     // True while a started worker has not been told to stop.
     bool Running() const;
+    // Worker threads alive in the process, over all controls (for tests).
+    // May be called from any thread.
+    static int LiveWorkers();
 
     // The scan count the driver latches for `eventId` (set whenever the
     // control enables that event at the driver). Control's thread.

@@ -5,8 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 using mrvdio::driver::DaqDriver;
 
 namespace {
@@ -71,11 +69,3 @@ void BM_DriverEdgeToCheckEvent(benchmark::State& state) {
 BENCHMARK(BM_DriverEdgeToCheckEvent);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("DAQDRV32_SOCKET", "off", 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,10 +8,12 @@ namespace marking::controllers {
 
 void PublishRuleCheck(const RuleCheckResult& result, int caller) {
     Shared().RuleCheckPassed = result.passed;
-    if (result.hasMessage())
+    if (result.hasMessage()) {
         Messages().ShowMessage(result.message, result.title, MessageIcon::Information);
-    if (result.focus)
+    }
+    if (result.focus) {
         FocusMarkingDataOf(caller);
+    }
 }
 
 LengthInputs SharedLengthInputs() {

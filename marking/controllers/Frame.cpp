@@ -33,8 +33,9 @@ FrameResult BuildFrame(char command, const QString& text, bool withCheck) {
             }
         }
         check ^= static_cast<unsigned char>(kETX);
-        if (check > 0xFF)
+        if (check > 0xFF) {
             frame.append(static_cast<char>((check >> 8) & 0xFF));
+        }
         frame.append(static_cast<char>(check & 0xFF));
     }
     result.bytes = std::move(frame);

@@ -7,8 +7,9 @@ MarkingDataFocus* g_targets[2] = {nullptr, nullptr};
 }
 
 void SetMarkingDataFocus(int caller, MarkingDataFocus* target) {
-    if (caller == 1 || caller == 2)
+    if (caller == 1 || caller == 2) {
         g_targets[caller - 1] = target;
+    }
 }
 
 MarkingDataFocus* MarkingDataFocusOf(int caller) {
@@ -16,8 +17,9 @@ MarkingDataFocus* MarkingDataFocusOf(int caller) {
 }
 
 void FocusMarkingDataOf(int caller) {
-    if (MarkingDataFocus* target = MarkingDataFocusOf(caller))
+    if (MarkingDataFocus* target = MarkingDataFocusOf(caller)) {
         target->FocusMarkingData();
+    }
 }
 
 } // namespace marking

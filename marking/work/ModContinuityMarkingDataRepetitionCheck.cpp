@@ -36,25 +36,30 @@ RepetitionCheckOutcome ModContinuityMarkingDataRepetitionCheck() {
     shared.CurrentRepetition = 0;
     shared.ParenthesisSelection = 0;
 
-    if (store::Status s = ModProgramSettingData(); !s)
+    if (store::Status s = ModProgramSettingData(); !s) {
         return StoreRefusal(s.error());
+    }
 
     work::RepetitionWork work;
     {
         store::Connection connection;
-        if (store::Status s = connection.Open(store::DatabaseFile::Database); !s)
+        if (store::Status s = connection.Open(store::DatabaseFile::Database); !s) {
             return StoreRefusal(s.error());
+        }
         store::Recordset rows;
         if (store::Status s =
                 rows.Open(QStringLiteral("select * from MarkingWork where W_ID"), connection);
-            !s)
+            !s) {
             return StoreRefusal(s.error());
-        if (rows.RecordCount() == 0)
+        }
+        if (rows.RecordCount() == 0) {
             return RepetitionCheckOutcome{}; // an empty work list: nothing to mark
+        }
         rows.MoveFirst();
         for (const char* column : {"W_Data", "W_Length", "W_Reptition", "W_Parenthesis"}) {
-            if (const store::Result<QVariant> v = rows.Value(QLatin1String(column)); !v)
+            if (const store::Result<QVariant> v = rows.Value(QLatin1String(column)); !v) {
                 return StoreRefusal(v.error());
+            }
         }
         work.data = ColumnText(rows, QStringLiteral("W_Data"));
         work.length = ColumnText(rows, QStringLiteral("W_Length"));
@@ -66,8 +71,9 @@ RepetitionCheckOutcome ModContinuityMarkingDataRepetitionCheck() {
     shared.ParenthesisSelection = work.parenthesis;
     bool numeric = false;
     const int copies = work.repetition.trimmed().toInt(&numeric);
-    if (numeric && copies >= 0 && copies <= 32767)
+    if (numeric && copies >= 0 && copies <= 32767) {
         shared.CurrentRepetition = static_cast<std::int16_t>(copies);
+    }
 
     const ProgramSettingsRecord& settings = shared.ProgramSettings;
     work::RepetitionSettings rs;
@@ -81,18 +87,22 @@ RepetitionCheckOutcome ModContinuityMarkingDataRepetitionCheck() {
     std::int32_t* width = &trxWidth;
     if (rs.controller == ControllerHVL5) {
         auto letters = hvl5::ReadSpecialLetters(ProgramDirectory());
-        if (!letters)
+        if (!letters) {
             return StoreRefusal(letters.error());
-        if (!letters.value().empty())
+        }
+        if (!letters.value().empty()) {
             HVL5SpecialLetterTable() = hvl5::SpecialLetterTable(std::move(letters.value()));
+        }
         width = &HVL5LetterWidth();
     }
     const work::RepetitionResult r =
         work::CheckRepetition(work, rs, HVL5SpecialLetterTable(), *width);
-    if (!r.ok)
+    if (!r.ok) {
         return Refused(r.message, r.title);
-    if (rs.controller >= 0 && rs.controller <= 2)
+    }
+    if (rs.controller >= 0 && rs.controller <= 2) {
         shared.MarkingDataLength = r.length;
+    }
     shared.MarkingText = r.text;
     return RepetitionCheckOutcome{};
 }

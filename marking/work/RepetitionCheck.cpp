@@ -27,8 +27,9 @@ RepetitionResult Refuse(const QString& message) {
 
 void AppendPadded(QString& out, std::int64_t value, int width) {
     const QString digits = QString::number(value);
-    for (qsizetype i = digits.size(); i < width; ++i)
+    for (qsizetype i = digits.size(); i < width; ++i) {
         out.append(u'0');
+    }
     out.append(digits);
 }
 
@@ -37,8 +38,9 @@ void AppendPadded(QString& out, std::int64_t value, int width) {
 bool ParseWhole(const QString& text, qint64 min, qint64 max, qint64& value) {
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok || v < min || v > max)
+    if (!ok || v < min || v > max) {
         return false;
+    }
     value = v;
     return true;
 }
@@ -46,24 +48,29 @@ bool ParseWhole(const QString& text, qint64 min, qint64 max, qint64& value) {
 } // namespace
 
 std::int64_t RoundHalfEven(double value) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         return 0;
-    if (value > kDotLimit)
+    }
+    if (value > kDotLimit) {
         value = kDotLimit;
-    if (value < -kDotLimit)
+    }
+    if (value < -kDotLimit) {
         value = -kDotLimit;
+    }
     const double f = std::floor(value);
     const double diff = value - f;
     double r = f;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(f, 2.0) != 0.0))
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(f, 2.0) != 0.0)) {
         r = f + 1.0;
+    }
     return static_cast<std::int64_t>(r);
 }
 
 QString SpacingCode(int controller, std::int64_t gap) {
     QString out;
-    if (gap < 0)
+    if (gap < 0) {
         return out;
+    }
     if (controller == 1) { // HVL-5
         out.reserve(6);
         out.append(QStringLiteral("@S"));
@@ -84,22 +91,25 @@ QString SpacingCode(int controller, std::int64_t gap) {
 }
 
 QString ParenthesisPreset(int selection) {
-    if (selection < 1 || selection > 5)
+    if (selection < 1 || selection > 5) {
         return {};
+    }
     return QStringLiteral("@%1(     )").arg(selection);
 }
 
 QString ExpandText(const QString& text, int copies, const QString& spacing, int parenthesis) {
     const QString preset = ParenthesisPreset(parenthesis);
     QString out;
-    if (copies < 0)
+    if (copies < 0) {
         copies = 0;
+    }
     out.reserve(preset.size() + static_cast<qsizetype>(copies) * (text.size() + spacing.size()));
     out.append(preset);
     for (int i = 1; i <= copies; ++i) {
         out.append(text);
-        if (i < copies)
+        if (i < copies) {
             out.append(spacing);
+        }
     }
     return out;
 }

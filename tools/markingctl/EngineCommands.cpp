@@ -34,19 +34,23 @@ constexpr int kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 Controller ControllerOf(const Args& args) {
     const QString name = args.value(QStringLiteral("controller"));
-    if (name == u"trx20")
+    if (name == u"trx20") {
         return Controller::TRX20;
-    if (name == u"trx30")
+    }
+    if (name == u"trx30") {
         return Controller::TRX30;
-    if (name == u"hvl5")
+    }
+    if (name == u"hvl5") {
         return Controller::HVL5;
+    }
     throw UsageError{QStringLiteral("--controller takes trx20, trx30 or hvl5")};
 }
 
 double FiniteValue(const Args& args, const QString& name) {
     const double v = args.doubleValue(name);
-    if (!std::isfinite(v))
+    if (!std::isfinite(v)) {
         throw UsageError{QStringLiteral("--%1 takes a finite number").arg(name)};
+    }
     return v;
 }
 
@@ -96,8 +100,9 @@ marking::controllers::ConversionResult Convert(const Args& args, Controller cont
     }
     marking::controllers::ConversionResult failed;
     const auto table = LoadTable(args, failed.error);
-    if (!table)
+    if (!table) {
         return failed;
+    }
     return marking::hvl5::Convert(text, *table);
 }
 
@@ -112,8 +117,9 @@ void PrintFields(std::initializer_list<std::pair<QString, QJsonValue>> fields) {
     QByteArray out("{");
     bool first = true;
     for (const auto& [name, value] : fields) {
-        if (!first)
+        if (!first) {
             out.append(',');
+        }
         first = false;
         out.append(encode(name)).append(':').append(encode(value));
     }
@@ -171,15 +177,17 @@ int CmdMeasure(const QStringList& argv) {
     case Controller::HVL5: {
         QString error;
         const auto table = LoadTable(args, error);
-        if (!table)
+        if (!table) {
             return DataError(error);
+        }
         r = marking::hvl5::MeasureLength(text, in, *table, width);
         break;
     }
     }
-    if (!std::isfinite(r.length))
+    if (!std::isfinite(r.length)) {
         return DataError(
             QStringLiteral("마킹 길이를 계산할 수 없습니다 (결과가 유한한 수가 아님)."));
+    }
     PrintFields({{QStringLiteral("length"), r.length},
                  {QStringLiteral("dots"), static_cast<qint64>(r.dots)}});
     return ExitOk;
@@ -190,11 +198,13 @@ int CmdConvert(const QStringList& argv) {
     const Controller controller = ControllerOf(args);
     const QString text = args.text();
     const auto converted = Convert(args, controller, text);
-    if (!converted.ok)
+    if (!converted.ok) {
         return DataError(converted.error);
+    }
     const auto encoded = marking::cp949::Encode(converted.text);
-    if (!encoded.ok)
+    if (!encoded.ok) {
         return DataError(encoded.errorText());
+    }
     PrintFields({{QStringLiteral("text"), converted.text},
                  {QStringLiteral("hex"), marking::cp949::Hex(encoded.bytes)}});
     return ExitOk;
@@ -205,8 +215,9 @@ int CmdFrame(const QStringList& argv) {
     const Controller controller = ControllerOf(args);
     const QString text = args.text();
     const auto converted = Convert(args, controller, text);
-    if (!converted.ok)
+    if (!converted.ok) {
         return DataError(converted.error);
+    }
     marking::controllers::FrameResult frame;
     switch (controller) {
     case Controller::TRX20:
@@ -219,8 +230,9 @@ int CmdFrame(const QStringList& argv) {
         frame = marking::hvl5::BuildFrame(converted.text);
         break;
     }
-    if (!frame.ok)
+    if (!frame.ok) {
         return DataError(frame.error);
+    }
     PrintFields({{QStringLiteral("hex"), marking::cp949::Hex(frame.bytes)}});
     return ExitOk;
 }
@@ -252,14 +264,16 @@ int CmdExpand(const QStringList& argv) {
     if (controller == Controller::HVL5) {
         QString error;
         auto loaded = LoadTable(args, error);
-        if (!loaded)
+        if (!loaded) {
             return DataError(error);
+        }
         table = std::move(*loaded);
     }
     const marking::work::RepetitionResult r =
         marking::work::CheckRepetition(work, settings, table, width);
-    if (!r.ok)
+    if (!r.ok) {
         return DataError(r.message);
+    }
     PrintFields({{QStringLiteral("text"), r.text},
                  {QStringLiteral("length"), r.length},
                  {QStringLiteral("gap"), static_cast<qint64>(r.gap)}});

@@ -117,8 +117,9 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in,
             p += table.rows()[static_cast<std::size_t>(slot)].letter.size();
             continue;
         }
-        if (c != kMarker)
+        if (c != kMarker) {
             dots += width + interval;
+        }
         p += 1;
     }
     letterWidth = static_cast<std::int32_t>(width);
@@ -128,13 +129,15 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in,
     const double extra = static_cast<double>(ParenthesisDots(in.parenthesis) + 10 * interval) *
                          in.dotDimension * in.revision;
     if (in.method == 0 || in.method == 2) {
-        if (withParenthesis)
+        if (withParenthesis) {
             length = extra + length;
+        }
     } else if (in.method == 1) {
-        if (in.parenthesis == 0)
+        if (in.parenthesis == 0) {
             length = in.repetition * length;
-        else if (withParenthesis)
+        } else if (withParenthesis) {
             length = extra + in.repetition * length;
+        }
     }
     return LengthResult{length, dots};
 }
@@ -149,10 +152,11 @@ ConversionResult Convert(const QString& markingText, const SpecialLetterTable& t
         const char16_t c = s[p].unicode();
         if ((c == u'@' || c == u'q') && p + 1 < len) {
             const char16_t n = s[p + 1].unicode();
-            if (n == u'4')
+            if (n == u'4') {
                 bank = 4;
-            else if (n == u'5')
+            } else if (n == u'5') {
                 bank = 5;
+            }
         }
         if (bank != 0) {
             const int first = bank == 4 ? 0 : SpecialLetterTable::kBankSize;
@@ -164,8 +168,9 @@ ConversionResult Convert(const QString& markingText, const SpecialLetterTable& t
                 continue;
             }
         }
-        if (c != kMarker)
+        if (c != kMarker) {
             out.append(s[p]);
+        }
     }
     return controllers::CheckedConversion(std::move(out), "HVL-5");
 }

@@ -24,8 +24,9 @@ bool ModHVL5SpecialLetter() {
         store::ShowStoreError(rows.error());
         return false;
     }
-    if (!rows.value().empty())
+    if (!rows.value().empty()) {
         HVL5SpecialLetterTable() = hvl5::SpecialLetterTable(std::move(rows.value()));
+    }
     return true;
 }
 
@@ -34,8 +35,9 @@ void ModHVL5MarkingDataRuleCheck() {
 }
 
 bool ModHVL5MarkingDataLengthCheck() {
-    if (!ModHVL5SpecialLetter())
+    if (!ModHVL5SpecialLetter()) {
         return false;
+    }
     Shared().MarkingDataLength =
         hvl5::MeasureLength(Shared().MarkingText, controllers::SharedLengthInputs(),
                             HVL5SpecialLetterTable(), HVL5LetterWidth())

@@ -7,18 +7,21 @@ namespace marking::hvl5 {
 
 store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& directory) {
     store::Connection connection;
-    if (store::Status s = connection.Open(directory, store::DatabaseFile::Database); !s)
+    if (store::Status s = connection.Open(directory, store::DatabaseFile::Database); !s) {
         return s.error();
+    }
     store::Recordset rows;
     if (store::Status s =
             rows.Open(QStringLiteral("select * from SpecialLetter where S_ID"), connection);
-        !s)
+        !s) {
         return s.error();
+    }
 
     std::vector<SpecialLetter> letters;
     const int count = rows.RecordCount();
-    if (count == 0)
+    if (count == 0) {
         return letters;
+    }
     if (count < SpecialLetterTable::kSlots) {
         return connection.Error(
             store::StoreError::Kind::Failed,
@@ -34,8 +37,9 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
         for (const char* column :
              {"S_ID", "S_SpecialLetter", "S_FunctionKey", "S_ControllerAddress"}) {
             const store::Result<QVariant> value = rows.Value(QLatin1String(column));
-            if (!value)
+            if (!value) {
                 return value.error();
+            }
         }
         row.id = rows.Field(QStringLiteral("S_ID")).toInt();
         row.letter = rows.Field(QStringLiteral("S_SpecialLetter")).toString();

@@ -11,8 +11,9 @@ SpecialLetterTable::SpecialLetterTable(std::vector<SpecialLetter> rows)
     index_.reserve(static_cast<std::size_t>(used));
     for (int k = 0; k < used; ++k) {
         const QString& letter = slots_[static_cast<std::size_t>(k)].letter;
-        if (letter.isEmpty())
+        if (letter.isEmpty()) {
             continue; // an empty special letter would match everywhere: it never matches
+        }
         const char16_t first = letter.at(0).unicode();
         index_.push_back({first, static_cast<std::uint16_t>(k)});
         filter_[(first >> 6) & 15] |= std::uint64_t{1} << (first & 63);
@@ -24,20 +25,24 @@ SpecialLetterTable::SpecialLetterTable(std::vector<SpecialLetter> rows)
 
 int SpecialLetterTable::Match(const QChar* text, qsizetype length, qsizetype pos, int firstSlot,
                               int lastSlot) const {
-    if (pos < 0 || pos >= length)
+    if (pos < 0 || pos >= length) {
         return -1;
+    }
     const char16_t c = text[pos].unicode();
-    if (!(filter_[(c >> 6) & 15] & (std::uint64_t{1} << (c & 63))))
+    if (!(filter_[(c >> 6) & 15] & (std::uint64_t{1} << (c & 63)))) {
         return -1;
+    }
     auto it = std::lower_bound(index_.begin(), index_.end(), c,
                                [](const Candidate& e, char16_t v) { return e.first < v; });
     const QStringView rest(text + pos, length - pos);
     for (; it != index_.end() && it->first == c; ++it) {
-        if (it->slot < firstSlot || it->slot >= lastSlot)
+        if (it->slot < firstSlot || it->slot >= lastSlot) {
             continue;
+        }
         const QString& letter = slots_[it->slot].letter;
-        if (letter.size() <= rest.size() && rest.startsWith(letter))
+        if (letter.size() <= rest.size() && rest.startsWith(letter)) {
             return it->slot;
+        }
     }
     return -1;
 }

@@ -77,8 +77,9 @@ const std::array<TableEntry, 34>& SortedTable() {
 }
 
 inline char16_t ConvertChar(char16_t c) {
-    if (c < 0x80)
+    if (c < 0x80) {
         return c; // every row maps a non-ASCII character
+    }
     const auto& t = SortedTable();
     const auto it = std::lower_bound(t.begin(), t.end(), c,
                                      [](const TableEntry& e, char16_t v) { return e.from < v; });
@@ -89,16 +90,20 @@ inline char16_t ConvertChar(char16_t c) {
 
 RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
     const qsizetype len = text.size();
-    if (len == 0)
+    if (len == 0) {
         return Fail(QStringLiteral("마킹 데이터를 입력하십시요."), kInputCheck);
-    if (At(text, 1) != u'@')
+    }
+    if (At(text, 1) != u'@') {
         return Fail(QStringLiteral("첫번째 문자는 반드시 '@'를 입력하셔야 합니다."));
-    if (len < 2)
+    }
+    if (len < 2) {
         return Fail(
             QStringLiteral("첫번째 '@' 다음에 0부터 5까지의 숫자 중 하나를 입력하셔야 합니다."));
-    if (!IsDigit05(At(text, 2)))
+    }
+    if (!IsDigit05(At(text, 2))) {
         return Fail(
             QStringLiteral("'@' 다음에 반드시 1부터 5까지의 숫자중 하나를 입력하셔야 합니다."));
+    }
 
     bool sExpected = false;
     bool wDone = false;
@@ -114,12 +119,14 @@ RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
                                 : QStringLiteral("'q' 다음에 반드시 0부터 5까지의 숫자중 하나를 "
                                                  "입력하셔야 합니다."));
             }
-            if (len <= i + 1)
+            if (len <= i + 1) {
                 return Fail(QString(), QString()); // the size digit ends the text: no message
+            }
             break;
         case u'r': {
-            if (i == len)
+            if (i == len) {
                 return Fail(QStringLiteral("'r' 다음에는 반드시 's'를 입력해야  합니다."));
+            }
             bool closed = false;
             for (qsizetype j = i + 1; j <= len; ++j) {
                 const char16_t c = At(text, j);
@@ -127,18 +134,21 @@ RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
                     closed = true;
                     break;
                 }
-                if (c == u'r')
+                if (c == u'r') {
                     return Fail(QStringLiteral("'r'을 입력하고 다시 'r'을 입력할 수 없습니다."));
+                }
             }
-            if (!closed)
+            if (!closed) {
                 return Fail(QStringLiteral("'r' 다음에는 반드시 's'를 입력해야 합니다."));
+            }
             sExpected = true;
             break;
         }
         case u's':
-            if (!sExpected)
+            if (!sExpected) {
                 return Fail(
                     QStringLiteral("'s'를 입력하기전에 반드시 'r'이 먼저 입력되어야 합니다."));
+            }
             sExpected = false;
             break;
         case u't': {
@@ -149,47 +159,57 @@ RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
                 return c1 == a && c2 == b && c3 == c;
             };
             if (is(u'0', u'0', u'0') || is(u' ', u' ', u'0') || is(u'0', u' ', u' ') ||
-                is(u' ', u'0', u' ') || is(u' ', u' ', u' '))
+                is(u' ', u'0', u' ') || is(u' ', u' ', u' ')) {
                 return Fail(TMessage(caller));
-            if (!IsDigitOrSpace(c1) || !IsDigitOrSpace(c2) || !IsDigit(c3))
+            }
+            if (!IsDigitOrSpace(c1) || !IsDigitOrSpace(c2) || !IsDigit(c3)) {
                 return Fail(TMessage(caller));
-            if (len <= i + 3)
+            }
+            if (len <= i + 3) {
                 return Fail(TMessage(caller));
+            }
             const char16_t c4 = At(text, i + 4);
-            if (c4 != u'u' && c4 != u'v')
+            if (c4 != u'u' && c4 != u'v') {
                 return Fail(TMessage(caller));
+            }
             const char16_t c5 = At(text, i + 5);
-            if (c5 == u'0')
+            if (c5 == u'0') {
                 return Fail(QStringLiteral("'u' 또는 'v' 다음에는 '0'을 입력할 수 없습니다."));
-            if (c5 < u'1' || c5 > u'9')
+            }
+            if (c5 < u'1' || c5 > u'9') {
                 return Fail(TMessage(caller));
+            }
             break;
         }
         case u'w':
             if (!wDone) {
                 wDone = true;
-                if (CountFrom(text, i, u'w') % 3 != 0)
+                if (CountFrom(text, i, u'w') % 3 != 0) {
                     return Fail(WMessage());
+                }
             }
             break;
         case u'y':
             if (!yDone) {
                 yDone = true;
-                if (CountFrom(text, i, u'y') % 2 != 0)
+                if (CountFrom(text, i, u'y') % 2 != 0) {
                     return Fail(
                         QStringLiteral("'y'를 입력하였을 경우 반드시 'y'를 입력 하셔야 합니다."));
+                }
             }
             break;
         case u'z': {
             const char16_t c1 = At(text, i + 1);
             const char16_t c2 = At(text, i + 2);
             const char16_t c3 = At(text, i + 3);
-            if (c1 == u'0' && c2 == u'0' && c3 == u'0')
+            if (c1 == u'0' && c2 == u'0' && c3 == u'0') {
                 return Fail(
                     QStringLiteral("'z' 다음에는 반드시 1~999까지의 숫자를 입력하셔야 합니다."));
-            if (!IsDigit(c1) || !IsDigit(c2) || !IsDigit(c3))
+            }
+            if (!IsDigit(c1) || !IsDigit(c2) || !IsDigit(c3)) {
                 return Fail(
                     QStringLiteral("'z' 다음에는 반드시 세자리의 숫자를 입력하셔야 합니다."));
+            }
             break;
         }
         default:
@@ -200,8 +220,9 @@ RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
 }
 
 RuleCheckResult RuleCheck(const QString& text, int caller) {
-    if (caller != 1 && caller != 2)
+    if (caller != 1 && caller != 2) {
         return RuleCheckResult{};
+    }
     return FieldRuleCheck(text, caller);
 }
 
@@ -212,8 +233,9 @@ int CharacterWidth(int digit) {
 
 std::int64_t ParenthesisDots(int selection, std::int32_t letterInterval) {
     static constexpr int kBase[6] = {0, 60, 96, 96, 120, 144};
-    if (selection < 1 || selection > 5)
+    if (selection < 1 || selection > 5) {
         return 0;
+    }
     return 10 * static_cast<std::int64_t>(letterInterval) + kBase[selection];
 }
 
@@ -253,8 +275,9 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in, int init
         } else if (c == u'z') {
             // The up to three characters after "z" as a decimal number (its leading digits).
             int value = 0;
-            for (qsizetype k = i + 1; k < len && k <= i + 3 && IsDigit(s[k]); ++k)
+            for (qsizetype k = i + 1; k < len && k <= i + 3 && IsDigit(s[k]); ++k) {
                 value = value * 10 + (s[k] - u'0');
+            }
             dots += value;
             i += 5;
         } else {
@@ -268,8 +291,9 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in, int init
 const QList<std::pair<QChar, QChar>>& CharacterTable() {
     static const QList<std::pair<QChar, QChar>> table = [] {
         QList<std::pair<QChar, QChar>> t;
-        for (const TableEntry& e : kTable)
+        for (const TableEntry& e : kTable) {
             t.append({QChar(e.from), QChar(e.to)});
+        }
         return t;
     }();
     return table;
@@ -280,8 +304,9 @@ ConversionResult Convert(const QString& markingText) {
     QString out(len, Qt::Uninitialized);
     const QChar* in = markingText.constData();
     QChar* o = out.data();
-    for (qsizetype i = 0; i < len; ++i)
+    for (qsizetype i = 0; i < len; ++i) {
         o[i] = QChar(ConvertChar(in[i].unicode()));
+    }
     return controllers::CheckedConversion(std::move(out), "TRX-20");
 }
 

@@ -132,8 +132,9 @@ inline bool IsDigit05(char16_t c) {
 
 // The character set chosen at 0-based position i ("@2".."@5"), or 0 for none.
 inline int SetAt(const char16_t* s, qsizetype len, qsizetype i) {
-    if (s[i] == u'@' && i + 1 < len && s[i + 1] >= u'2' && s[i + 1] <= u'5')
+    if (s[i] == u'@' && i + 1 < len && s[i + 1] >= u'2' && s[i + 1] <= u'5') {
         return s[i + 1] - u'0';
+    }
     return 0;
 }
 
@@ -205,29 +206,35 @@ inline char16_t ConvertUnit(char16_t c, int set) {
 RuleCheckResult RuleCheck(const QString& text, int caller, QString* characterSet) {
     if (caller == 1 || caller == 2) {
         RuleCheckResult fields = trx20::FieldRuleCheck(text, caller);
-        if (!fields.passed)
+        if (!fields.passed) {
             return fields;
+        }
     }
     const qsizetype len = text.size();
     const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
     int set = 0;
     for (qsizetype j = 0; j < len; ++j) {
-        if (const int chosen = SetAt(s, len, j))
+        if (const int chosen = SetAt(s, len, j)) {
             set = chosen;
+        }
         const char16_t c = s[j];
         const bool refused = ((set == 2 || set == 3) && IsSecondBank(c)) ||
                              ((set == 4 || set == 5) && IsFirstBank(c));
-        if (!refused)
+        if (!refused) {
             continue;
-        if (characterSet)
+        }
+        if (characterSet) {
             *characterSet = QStringLiteral("@") + QChar(u'0' + set);
+        }
         for (const SetMessage& m : kSetMessages) {
-            if (m.set == u'0' + set && m.character == c)
+            if (m.set == u'0' + set && m.character == c) {
                 return RuleCheckResult{false, QString::fromUtf16(m.message), kInputError, false};
+            }
         }
     }
-    if (characterSet)
+    if (characterSet) {
         characterSet->clear();
+    }
     return RuleCheckResult{};
 }
 
@@ -253,8 +260,9 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in, int init
         const char16_t next = i + 1 < len ? s[i + 1] : u'\0';
         if ((c == u'@' || c == u'q') && IsDigit05(next)) {
             width = trx20::CharacterWidth(next - u'0');
-            if (const int k = GlyphWidth(next - u'0'); k >= 0)
+            if (const int k = GlyphWidth(next - u'0'); k >= 0) {
                 glyph = k;
+            }
             i += 2;
         } else if (c == u'r' || c == u's' || c == u'w' || c == u'x' || c == u'y') {
             i += 2;
@@ -262,8 +270,9 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in, int init
             i += 7;
         } else if (c == u'z') {
             int value = 0;
-            for (qsizetype k = i + 1; k < len && k <= i + 3 && s[k] >= u'0' && s[k] <= u'9'; ++k)
+            for (qsizetype k = i + 1; k < len && k <= i + 3 && s[k] >= u'0' && s[k] <= u'9'; ++k) {
                 value = value * 10 + (s[k] - u'0');
+            }
             dots += value;
             i += 5;
         } else if (IsGlyphChar(c)) {
@@ -298,8 +307,9 @@ ConversionResult Convert(const QString& markingText) {
     QChar* o = out.data();
     int set = 0;
     for (qsizetype i = 0; i < len; ++i) {
-        if (const int chosen = SetAt(s, len, i))
+        if (const int chosen = SetAt(s, len, i)) {
             set = chosen;
+        }
         o[i] = QChar(ConvertUnit(s[i], set));
     }
     return controllers::CheckedConversion(std::move(out), "TRX-30");

@@ -28,8 +28,9 @@ bool ModTRX30DataConversion() {
     QString& set = TRX30CharacterSet();
     set.clear();
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text.at(i) == u'@' && text.at(i + 1) >= u'2' && text.at(i + 1) <= u'5')
+        if (text.at(i) == u'@' && text.at(i + 1) >= u'2' && text.at(i + 1) <= u'5') {
             set = text.mid(i, 2);
+        }
     }
     return controllers::PublishConversion(trx30::Convert(text));
 }

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -315,6 +316,39 @@ private slots:
         QVERIFY(asked);
         QCOMPARE(end.ends, 0);
         QVERIFY(w.isVisible());
+    }
+
+    void ctrlC_copiesInTextFieldOpensPasswordChangeElsewhere_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("text field") << "TxtPipeSide" << false;
+        QTest::newRow("list") << "CboPrintControler" << true;
+    }
+    void ctrlC_copiesInTextFieldOpensPasswordChangeElsewhere() {
+        QFETCH(QString, control);
+        QFETCH(bool, opens);
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        MFomMain w;
+        QVERIFY(w.Load(false));
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.UnlockAdministratorMenus();
+        w.SwitchTo(ScreenId::ProgramSetting);
+        auto* target = w.ExistingScreen(ScreenId::ProgramSetting)->findChild<QWidget*>(control);
+        target->setFocus();
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = d->objectName() == QStringLiteral("FomPasswordChange");
+                d->reject();
+            }
+        });
+        QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier);
+        QTest::qWait(0);
+        QCOMPARE(opened, opens);
     }
 
     void lockedSettingsShortcut_switchesNothing() {

@@ -314,6 +314,40 @@ private slots:
         QCOMPARE(replacement->Frames().front().bytes, QByteArray("again"));
     }
 
+    void devsimProgram_separateProcess_answersAndLogs() {
+        QProcess sim;
+        sim.start(serialtest::DevsimProgram(),
+                  {QStringLiteral("--device"), QStringLiteral("trx30"), QStringLiteral("--script"),
+                   QStringLiteral("nak:1")});
+        QVERIFY(sim.waitForStarted(5000));
+        QVERIFY(sim.waitForReadyRead(5000));
+        const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        QVERIFY2(path.startsWith(QStringLiteral("/dev/pts/")), qPrintable(path));
+        CommPort port;
+        port.SetDevicePath(path);
+        QVERIFY(port.SetPortOpen(true).ok);
+        QByteArray replies;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(port.Output(QStringLiteral("\x02"
+                                               "3A\x03"))
+                        .ok);
+            QVERIFY(PumpUntil([&] { return port.InBufferCount() > 0; }, 3000));
+            replies += port.InputBytes();
+        }
+        QCOMPARE(replies, QByteArray("\x15\x06"));
+        // A burst asked for on standard input.
+        sim.write("burst 414243\n");
+        QVERIFY(PumpUntil([&] { return port.InBufferCount() >= 3; }, 3000));
+        QCOMPARE(port.Input(), QStringLiteral("ABC"));
+        port.SetPortOpen(false);
+        sim.write("quit\n");
+        QVERIFY(sim.waitForFinished(5000));
+        const QString log = QString::fromLocal8Bit(sim.readAllStandardError());
+        QCOMPARE(log.count(QStringLiteral("TRX-30 frame rx 02 33 41 03")), 2);
+        QVERIFY2(log.contains(QStringLiteral("answer 15")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("answer 06")), qPrintable(log));
+    }
+
     void mainPorts_haveTheirNames() {
         MainPorts ports;
         ScopedPorts scope(&ports);

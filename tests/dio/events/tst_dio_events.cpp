@@ -143,6 +143,36 @@ public:
     std::function<void(const Event&)> onEvent;
 };
 
+// A client site answering the ambient user mode (design mode here).
+class DesignSite final : public IDispatch {
+public:
+    HRESULT QueryInterface(const IID& iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *object = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override { return --refs; }
+    HRESULT GetTypeInfoCount(uint32_t*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(uint32_t, LCID, void**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(const IID&, const char16_t**, uint32_t, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT Invoke(DISPID member, const IID&, LCID, uint16_t, DISPPARAMS*, VARIANT* result,
+                   EXCEPINFO*, uint32_t*) override {
+        if (member != DISPID_AMBIENT_USERMODE || !result)
+            return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_BOOL;
+        result->boolVal = VARIANT_FALSE;
+        return S_OK;
+    }
+    uint32_t refs = 1;
+};
+
 } // namespace
 
 class TestDioEvents : public QObject {
@@ -161,6 +191,8 @@ private slots:
     void latchedReadFailure_eventsOffWithDriverError();
     void handlerSwitchesEventsOff_noDeadlockNoMoreEvents();
     void offAndOnQuickly_oneWorker();
+    void designMode_eventEnabledStoredOnly();
+    void handlerReleasesControl_noHangNoCrash();
     void destroyWithEventsOn_workerEndsFirst();
     void closeDevice_eventsOffWorkerEnded();
     void setDiInterrupt_triggerZero_keepsTrigger();
@@ -371,6 +403,61 @@ void TestDioEvents::offAndOnQuickly_oneWorker() {
     QTest::qWait(50);
     QCOMPARE(f.events.size(), size_t(1));
     QCOMPARE(f.ctl->put_EventEnabled(0), S_OK);
+}
+
+void TestDioEvents::designMode_eventEnabledStoredOnly() {
+    Fixture f(kFull);
+    DesignSite site;
+    ComPtr<IOleObject> ole;
+    QCOMPARE(f.ctl->QueryInterface(IID_IOleObject, ole.PutVoid()), S_OK);
+    QCOMPARE(ole->SetClientSite(&site), S_OK);
+    f.armChannel(0, 0, 1);
+    QCOMPARE(f.ctl->put_EventEnabled(-1), S_OK);
+    QVERIFY(f.eventEnabled());
+    QCOMPARE(EventChecker::LiveWorkers(), 0);
+    QCOMPARE(daqsim_call_count("MvxDioEnableEventAndSpecifyDiPorts"), 0);
+    QCOMPARE(daqsim_call_count("DRV_DeviceSetProperty"), 0);
+    // Configuration stays open: nothing runs in design mode.
+    VARIANT_BOOL r = 0;
+    QCOMPARE(f.ctl->SetDiInterrupt(0, 2, &r), S_OK);
+    QCOMPARE(f.ctl->put_EventEnabled(0), S_OK);
+    QCOMPARE(daqsim_call_count("MvxDioDisableEvent"), 0);
+    ole->SetClientSite(nullptr);
+    QCOMPARE(site.refs, 1u);
+}
+
+void TestDioEvents::handlerReleasesControl_noHangNoCrash() {
+    char error[256] = {};
+    QCOMPARE(daqsim_load_config_text(kFull, error, sizeof error), DAQ_OK);
+    IMrvDIO* raw = nullptr;
+    QCOMPARE(MrvDIOCtrl::Create(nullptr, IID_IMrvDIO, reinterpret_cast<void**>(&raw)), S_OK);
+    int calls = 0;
+    auto* sink = new host::EventSink([&](DISPID, const std::vector<VARIANT*>&) {
+        ++calls;
+        // The host drops the control from inside its own event.
+        std::exchange(raw, nullptr)->Release();
+    });
+    IConnectionPointContainer* cpc = nullptr;
+    raw->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+    IConnectionPoint* point = nullptr;
+    cpc->FindConnectionPoint(DIID__IMrvDIOEvents, &point);
+    cpc->Release();
+    uint32_t cookie = 0;
+    QCOMPARE(point->Advise(sink, &cookie), S_OK);
+    point->Release();
+    VARIANT_BOOL r = 0;
+    raw->AssignDiInterruptDiScanRange(0, 0, 2, &r);
+    raw->EnableDiInterrupt(0, -1);
+    QCOMPARE(raw->put_EventEnabled(-1), S_OK);
+    daqsim_edge(0, 0, 1);
+    daqsim_edge(0, 0, 0);
+    daqsim_edge(0, 0, 1);
+    QTRY_VERIFY(raw == nullptr);
+    QTRY_COMPARE(EventChecker::LiveWorkers(), 0);
+    QTest::qWait(50);
+    QCOMPARE(calls, 1);
+    QCOMPARE(daqsim_open_handles(0), 0);
+    sink->Release();
 }
 
 void TestDioEvents::destroyWithEventsOn_workerEndsFirst() {

@@ -13,6 +13,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -160,6 +161,7 @@ private slots:
     void socket_commands();
     void socket_edgeCommand_raisesArmedEvent();
     void socket_pathServedByOther_refused();
+    void concurrentCallers_everyEventCollectedOnce();
 };
 
 void TestSimulatedDriver::init() {
@@ -976,6 +978,71 @@ void TestSimulatedDriver::socket_pathServedByOther_refused() {
     QCOMPARE(daqsim_server_start(path.c_str()), DAQ_OK);
     QCOMPARE(socketCommand(path, "ping\n", 1), std::string("OK daqdrv32\n"));
     daqsim_server_stop();
+}
+
+void TestSimulatedDriver::concurrentCallers_everyEventCollectedOnce() {
+    // A waiter, a board raising edges, and two readers on other handles, all
+    // at once (the control's event thread next to its UI thread).
+    Opened o(0);
+    const uint8_t both[2] = {0x03, 0};
+    QCOMPARE(drv().DeviceSetProperty(o.h, DAQ_PROP_DI_RISING_EDGE_MASKS, both, 2), DAQ_OK);
+    QCOMPARE(drv().DeviceSetProperty(o.h, DAQ_PROP_DI_FALLING_EDGE_MASKS, both, 2), DAQ_OK);
+    QCOMPARE(drv().EnableEventAndSpecifyDiPorts(o.h, DAQ_EVENT_DI_INTERRUPT, 1, 1), DAQ_OK);
+    QCOMPARE(drv().EnableEventAndSpecifyDiPorts(o.h, DAQ_EVENT_DI_INTERRUPT + 1, 1, 1), DAQ_OK);
+    constexpr int kEdges = 2000;
+    std::atomic<bool> done{false};
+    std::atomic<int> readerErrors{0};
+    auto reader = [&] {
+        DaqHandle h = 0;
+        if (drv().DeviceOpen(0, &h) != DAQ_OK) {
+            ++readerErrors;
+            return;
+        }
+        while (!done) {
+            uint8_t ports[2];
+            int32_t v = 0;
+            uint16_t bit = 0;
+            DaqDioReadBit r{0, 1, &bit};
+            if (drv().ReadDiPorts(h, 0, 2, ports) != DAQ_OK ||
+                drv().GetPropertyInt(h, DAQ_PROP_DI_CHANNEL_COUNT, &v) != DAQ_OK ||
+                drv().DioReadBit(h, &r) != DAQ_OK)
+                ++readerErrors;
+            const uint8_t out[1] = {ports[0]};
+            drv().WriteDoPorts(h, 0, 1, out);
+        }
+        drv().DeviceClose(&h);
+    };
+    std::thread r1(reader), r2(reader);
+    std::thread board([&] {
+        for (int i = 0; i < kEdges; ++i) {
+            daqsim_set_di_port(0, 1, uint8_t(i));
+            daqsim_edge(0, uint32_t(i % 2), i % 4 < 2);
+        }
+    });
+    int collected[2] = {0, 0};
+    int outOfOrder = 0;
+    int expected = 0;
+    while (collected[0] + collected[1] < kEdges) {
+        uint16_t id = 0;
+        DaqCheckEvent ce{&id, 2000};
+        QCOMPARE(drv().CheckEvent(o.h, &ce), DAQ_OK);
+        QVERIFY2(id != DAQ_EVENT_NONE, "an edge was lost");
+        ++collected[id - DAQ_EVENT_DI_INTERRUPT];
+        uint8_t seq = 0;
+        QCOMPARE(drv().GetLatestEventDiPortsState(o.h, id, &seq, 1), DAQ_OK);
+        if (seq != uint8_t(expected))
+            ++outOfOrder;
+        expected = seq + 1;
+    }
+    board.join();
+    done = true;
+    r1.join();
+    r2.join();
+    QCOMPARE(collected[0], kEdges / 2);
+    QCOMPARE(collected[1], kEdges / 2);
+    QCOMPARE(outOfOrder, 0);
+    QCOMPARE(readerErrors.load(), 0);
+    QCOMPARE(daqsim_pending_events(0), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSimulatedDriver)

@@ -24,8 +24,9 @@ struct Station {
         const QString built =
             qEnvironmentVariable("MARKING_PROGRAM_DIR", QStringLiteral(MARKING_BIN));
         QDir dir(built);
-        for (const QString& name : dir.entryList({"Marking", "*.so", "*.so.*"}, QDir::Files))
+        for (const QString& name : dir.entryList({"Marking", "*.so", "*.so.*"}, QDir::Files)) {
             QFile::copy(dir.filePath(name), program.path() + "/" + name);
+        }
         QFile::setPermissions(runtime.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ok = QFile::exists(program.path() + "/Marking") &&

@@ -25,10 +25,11 @@ void SetProgramEndAction(std::function<void()> action) {
 }
 
 void EndProgram() {
-    if (endAction())
+    if (endAction()) {
         endAction()();
-    else
+    } else {
         QCoreApplication::exit(0);
+    }
 }
 
 FomEnd::FomEnd(QWidget* parent)

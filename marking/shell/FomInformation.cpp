@@ -52,8 +52,9 @@ QByteArray BannerPage(const InformationSettings& settings) {
         QStringLiteral("</html>"),
     };
     QByteArray page;
-    for (const QString& line : lines)
+    for (const QString& line : lines) {
         page += line.toUtf8() + "\r\n";
+    }
     return page;
 }
 
@@ -140,10 +141,11 @@ void FomInformation::Form_Activate() {
     written = written && file.commit();
     if (written) {
         const QUrl url = QUrl::fromLocalFile(path);
-        if (WebInformation->source() == url)
+        if (WebInformation->source() == url) {
             WebInformation->reload();
-        else
+        } else {
             WebInformation->setSource(url);
+        }
     } else {
         // The banner still shows; the operator learns why the file is missing.
         WebInformation->setHtml(QString::fromUtf8(page));
@@ -177,10 +179,11 @@ void FomInformation::Picture3_Click() {
             QStringLiteral("확인!"));
         return;
     }
-    if (!QDesktopServices::openUrl(url))
+    if (!QDesktopServices::openUrl(url)) {
         Messages().ShowMessage(
             QStringLiteral("웹 브라우저를 열 수 없습니다. (%1)").arg(url.toString()),
             QStringLiteral("확인!"));
+    }
 }
 
 void FomInformation::ScmdOK_Click() {

@@ -96,21 +96,27 @@ void FomPasswordChange::fail(const QString& text, QLineEdit* focus) {
 }
 
 void FomPasswordChange::ScmdChange_Click() {
-    if (TxtNowPassword->text().isEmpty())
+    if (TxtNowPassword->text().isEmpty()) {
         return fail(QStringLiteral("현재 패스워드를 입력 하십시요"), TxtNowPassword);
-    if (TxtNewPassword->text().isEmpty())
+    }
+    if (TxtNewPassword->text().isEmpty()) {
         return fail(QStringLiteral("새 패스워드를 입력 하십시요"), TxtNewPassword);
-    if (TxtNewPasswordVerification->text().isEmpty())
+    }
+    if (TxtNewPasswordVerification->text().isEmpty()) {
         return fail(QStringLiteral("새 패스워드 확인을 입력 하십시요"), TxtNewPasswordVerification);
+    }
     // A store that cannot take the default still compares with "7391"; the
     // failure itself is reported when the new password is stored below.
     (void)EnsureDefaultPassword();
-    if (TxtNowPassword->text() != EffectivePassword())
+    if (TxtNowPassword->text() != EffectivePassword()) {
         return fail(QStringLiteral("암호가 일치하지 않습니다."), TxtNowPassword);
-    if (TxtNewPassword->text() != TxtNewPasswordVerification->text())
+    }
+    if (TxtNewPassword->text() != TxtNewPasswordVerification->text()) {
         return fail(QStringLiteral("새 암호가 서로 일치하지 않습니다."), TxtNewPassword);
-    if (const QString failed = StorePassword(TxtNewPassword->text()); !failed.isEmpty())
+    }
+    if (const QString failed = StorePassword(TxtNewPassword->text()); !failed.isEmpty()) {
         return fail(QStringLiteral("새 패스워드를 저장하지 못했습니다. ") + failed, TxtNewPassword);
+    }
     accept();
 }
 

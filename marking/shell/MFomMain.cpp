@@ -132,10 +132,12 @@ MFomMain::MFomMain(QWidget* parent)
 
 MFomMain::~MFomMain() {
     TmrComCheck->stop();
-    if (&Host() == this)
+    if (&Host() == this) {
         SetScreenHost(nullptr);
-    if (&Ports() == ComPorts)
+    }
+    if (&Ports() == ComPorts) {
         SetPorts(nullptr);
+    }
 }
 
 QAction* MFomMain::addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -152,8 +154,9 @@ QAction* MFomMain::addItem(QMenu* menu, const QString& name, const QString& capt
 void MFomMain::addSwitch(QAction* item, ScreenId id) {
     connect(item, &QAction::triggered, this, [this, id] { SwitchTo(id); });
     // A screen that arrives with a later build stays listed, greyed.
-    if (!HasScreenFactory(id))
+    if (!HasScreenFactory(id)) {
         item->setEnabled(false);
+    }
 }
 
 bool MFomMain::Load(bool otherInstanceRunning) {
@@ -163,8 +166,9 @@ bool MFomMain::Load(bool otherInstanceRunning) {
         return false;
     }
     resize(kScreenWidth, kScreenHeight);
-    if (HasScreenFactory(ScreenId::MarkingStateDisplay))
+    if (HasScreenFactory(ScreenId::MarkingStateDisplay)) {
         ShowScreen(ScreenId::MarkingStateDisplay);
+    }
     ShowScreen(ScreenId::Information);
     MnuPasswordChange->setEnabled(false);
     MnuProgramSetting->setEnabled(false);
@@ -177,8 +181,9 @@ void MFomMain::FunMarkingWorkDatabaseNullCheck() {
         store::ShowStoreError(flag.error());
         return;
     }
-    if (flag.value().value_or(false))
+    if (flag.value().value_or(false)) {
         (void)ModMarkingWorkDatabaseNullRecordDelete().ReportIfFailed();
+    }
 }
 
 QWidget* MFomMain::ExistingScreen(ScreenId id) const {
@@ -187,25 +192,30 @@ QWidget* MFomMain::ExistingScreen(ScreenId id) const {
 
 QWidget* MFomMain::VisibleScreen() const {
     for (const auto& screen : screens_) {
-        if (screen && screen->isVisibleTo(screenArea_))
+        if (screen && screen->isVisibleTo(screenArea_)) {
             return screen;
+        }
     }
     return nullptr;
 }
 
 QWidget* MFomMain::Screen(ScreenId id) {
     const int key = static_cast<int>(id);
-    if (QWidget* existing = screens_.value(key))
+    if (QWidget* existing = screens_.value(key)) {
         return existing;
-    if (creating_.contains(key) || !HasScreenFactory(id))
+    }
+    if (creating_.contains(key) || !HasScreenFactory(id)) {
         return nullptr;
+    }
     creating_.insert(key);
     QWidget* screen = factories()[key](screenArea_);
     creating_.remove(key);
-    if (!screen)
+    if (!screen) {
         return nullptr;
-    if (screen->parentWidget() != screenArea_)
+    }
+    if (screen->parentWidget() != screenArea_) {
         screen->setParent(screenArea_);
+    }
     screen->move(0, 0);
     screen->resize(screenArea_->size());
     screen->hide();
@@ -221,28 +231,33 @@ void MFomMain::ShowScreen(ScreenId id) {
 }
 
 void MFomMain::HideScreen(ScreenId id) {
-    if (QWidget* screen = Screen(id))
+    if (QWidget* screen = Screen(id)) {
         screen->hide();
+    }
 }
 
 void MFomMain::SwitchTo(ScreenId id) {
     QWidget* target = Screen(id);
-    if (!target)
+    if (!target) {
         return;
+    }
     target->show();
-    if (id != ScreenId::Information && id != ScreenId::WorkReport)
+    if (id != ScreenId::Information && id != ScreenId::WorkReport) {
         target->raise();
+    }
     for (ScreenId other : kSwitchedScreens) {
-        if (other != id)
+        if (other != id) {
             HideScreen(other);
+        }
     }
     // The shown screen takes the keys: the focus goes to its first control.
     if (target->isVisible() && !target->isAncestorOf(QApplication::focusWidget())) {
         QWidget* first = ScreenBehaviour::NextInTabOrder(target);
-        if (first && target->isAncestorOf(first))
+        if (first && target->isAncestorOf(first)) {
             first->setFocus(Qt::OtherFocusReason);
-        else
+        } else {
             target->setFocus(Qt::OtherFocusReason);
+        }
     }
 }
 
@@ -274,10 +289,11 @@ void MFomMain::UnlockAdministratorMenus() {
 }
 
 void MFomMain::SetComCheckEnabled(bool enabled) {
-    if (enabled)
+    if (enabled) {
         TmrComCheck->start();
-    else
+    } else {
         TmrComCheck->stop();
+    }
 }
 
 bool MFomMain::ComCheckEnabled() const {
@@ -289,16 +305,18 @@ void MFomMain::SetComCheckHandler(std::function<void()> handler) {
 }
 
 void MFomMain::TmrComCheck_Timer() {
-    if (comCheckHandler_)
+    if (comCheckHandler_) {
         comCheckHandler_();
+    }
     emit ComCheckTick();
 }
 
 bool MFomMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == screenArea_ && event->type() == QEvent::Resize) {
         for (const auto& screen : std::as_const(screens_)) {
-            if (screen)
+            if (screen) {
                 screen->resize(screenArea_->size());
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -10,8 +10,9 @@ class StarStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter)
+        if (hint == SH_LineEdit_PasswordCharacter) {
             return u'*';
+        }
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };

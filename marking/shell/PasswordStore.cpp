@@ -9,8 +9,9 @@ QString StoredPassword() {
 }
 
 QString EnsureDefaultPassword() {
-    if (!StoredPassword().isEmpty())
+    if (!StoredPassword().isEmpty()) {
         return {};
+    }
     return WriteSetting(QLatin1String(kPasswordKey), QLatin1String(kDefaultPassword));
 }
 

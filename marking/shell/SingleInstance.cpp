@@ -10,20 +10,23 @@ SingleInstanceLock::SingleInstanceLock(const QString& path)
     : path_(path.isEmpty() ? DefaultLockPath() : path) {}
 
 SingleInstanceLock::~SingleInstanceLock() {
-    if (lock_ && held_)
+    if (lock_ && held_) {
         lock_->unlock();
+    }
 }
 
 QString SingleInstanceLock::DefaultLockPath() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
+    if (dir.isEmpty()) {
         dir = QDir::tempPath();
+    }
     return dir + QStringLiteral("/MarkingProgram.lock");
 }
 
 bool SingleInstanceLock::TryAcquire() {
-    if (held_)
+    if (held_) {
         return true;
+    }
     otherRunning_ = false;
     problem_.clear();
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -34,11 +34,13 @@ namespace {
 
 long residentKilobytes() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
+    if (!status.open(QIODevice::ReadOnly)) {
         return -1;
+    }
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
+        if (line.startsWith("VmRSS:")) {
             return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
     }
     return -1;
 }
@@ -58,8 +60,9 @@ int takeScreenshots(MFomMain& window, const QString& dir) {
     for (ScreenId id :
          {ScreenId::Information, ScreenId::ProgramSetting, ScreenId::MarkingSetting,
           ScreenId::MarkingWorkState, ScreenId::MarkingStateDisplay, ScreenId::WorkReport}) {
-        if (!MFomMain::HasScreenFactory(id))
+        if (!MFomMain::HasScreenFactory(id)) {
             continue;
+        }
         window.SwitchTo(id);
         if (auto* banner = window.findChild<QTextBrowser*>(QStringLiteral("WebInformation"))) {
             // The banner part-way across, so that its text is in the picture.

@@ -47,12 +47,14 @@ public:
 
 protected:
     void showEvent(QShowEvent*) override {
-        if (drivesTimer_)
+        if (drivesTimer_) {
             Host().SetComCheckEnabled(true);
+        }
     }
     void hideEvent(QHideEvent*) override {
-        if (drivesTimer_)
+        if (drivesTimer_) {
             Host().SetComCheckEnabled(false);
+        }
     }
 
 private:
@@ -230,8 +232,9 @@ private slots:
         ScopedMessagePort guard(&port);
         MFomMain w;
         QStringList titles;
-        for (QAction* a : w.menuBar()->actions())
+        for (QAction* a : w.menuBar()->actions()) {
             titles << a->text();
+        }
         QCOMPARE(titles, (QStringList{"파일", "관리자", "설정", "마킹 작업", "리포트", "설명"}));
     }
 
@@ -285,8 +288,9 @@ private slots:
 
         int shown = 0;
         for (ScreenId id :
-             {ScreenId::ProgramSetting, ScreenId::MarkingStateDisplay, ScreenId::Information})
+             {ScreenId::ProgramSetting, ScreenId::MarkingStateDisplay, ScreenId::Information}) {
             shown += w.ExistingScreen(id)->isVisibleTo(&w) ? 1 : 0;
+        }
         QCOMPARE(shown, 1);
     }
 
@@ -471,8 +475,9 @@ private slots:
         ScopedMessagePort guard(&port);
         EndRecorder end;
         SetSetting(QStringLiteral("P_MarkingWorkDeleteCheck"), deleteCheck);
-        if (secondRow)
+        if (secondRow) {
             AddSecondSettingRow();
+        }
         AddWork(QStringLiteral("A"));
         AddWork(QStringLiteral("B"));
         AddWork(QStringLiteral("C"));
@@ -518,8 +523,9 @@ private slots:
         ScriptedMessagePort port;
         ScopedMessagePort guard(&port);
         SetSetting(QStringLiteral("P_NullRecordDelete"), nullDelete);
-        if (secondRow)
+        if (secondRow) {
             AddSecondSettingRow();
+        }
         AddWork(QStringLiteral("A"));
         AddWork(QVariant());
         AddWork(QVariant());
@@ -679,12 +685,14 @@ private slots:
         w.show();
         whenModal<FomPassword>([&](FomPassword* d) {
             QTest::keyClicks(d->TxtPassword, typed);
-            if (esc)
+            if (esc) {
                 QTest::keyClick(d->TxtPassword, Qt::Key_Escape);
-            else
+            } else {
                 QTest::mouseClick(d->ScmdOk, Qt::LeftButton);
-            if (d->isVisible())
+            }
+            if (d->isVisible()) {
                 d->reject();
+            }
         });
         w.MnuPassword->trigger();
         QCOMPARE(w.MnuProgramSetting->isEnabled(), unlocked);

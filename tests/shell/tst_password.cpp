@@ -55,13 +55,15 @@ private slots:
     void firstStart_eitherDialogStoresDefault() {
         QFETCH(bool, change);
         QFETCH(QString, before);
-        if (!before.isNull())
+        if (!before.isNull()) {
             storePassword(before);
+        }
         QCOMPARE(stored(), before.isNull() ? QString() : before);
-        if (change)
+        if (change) {
             FomPasswordChange d;
-        else
+        } else {
             FomPassword d;
+        }
         QCOMPARE(stored(), QStringLiteral("7391"));
         QVERIFY(QFile::exists(settings_->file()));
     }
@@ -107,8 +109,9 @@ private slots:
         QFETCH(QString, storedPassword);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
-        if (!storedPassword.isNull())
+        if (!storedPassword.isNull()) {
             storePassword(storedPassword);
+        }
         port_.Clear();
         FomPassword d;
         QSignalSpy unlocked(&d, &FomPassword::PasswordAccepted);

@@ -138,8 +138,9 @@ private slots:
         QTest::addColumn<QStringList>("items");
         const QStringList direction{"일반 마킹", "역 마킹"};
         QStringList ports;
-        for (int i = 1; i <= 10; ++i)
+        for (int i = 1; i <= 10; ++i) {
             ports << QStringLiteral("COM %1").arg(i);
+        }
         QTest::newRow("single") << "CboSingleMarking" << direction;
         QTest::newRow("continuity") << "CboContinuityMarking" << direction;
         QTest::newRow("file") << "CboFileMarking" << direction;
@@ -232,11 +233,13 @@ private slots:
         QCOMPARE(text(25), QString(28, ' ') +
                                QStringLiteral("PLC는 PLC와 통신 할 컴퓨터의 통신 포트를 설정하는 "
                                               "곳입니다.(Ver 2.1.09 알파 추가 기능)"));
-        for (int row : {1, 3, 5, 7, 16, 21, 26, 99})
+        for (int row : {1, 3, 5, 7, 16, 21, 26, 99}) {
             QVERIFY2(text(row).isEmpty(), qPrintable(QString::number(row)));
+        }
         int filled = 0;
-        for (int row = 0; row < 100; ++row)
+        for (int row = 0; row < 100; ++row) {
             filled += text(row).isEmpty() ? 0 : 1;
+        }
         QCOMPARE(filled, 20);
         QCOMPARE(s.FlxHelp->selectionBehavior(), QAbstractItemView::SelectRows);
     }
@@ -429,12 +432,14 @@ private slots:
     void esc_emptiesAllEightFields_thenSaveRefusedForPipeSide() {
         ProgramDir dir;
         Screen s;
-        for (QLineEdit* f : s.screen.TextFields())
+        for (QLineEdit* f : s.screen.TextFields()) {
             QVERIFY(!f->text().isEmpty());
+        }
         s.screen.TxtRevision->setFocus();
         QTest::keyClick(s.screen.TxtRevision, Qt::Key_Escape);
-        for (QLineEdit* f : s.screen.TextFields())
+        for (QLineEdit* f : s.screen.TextFields()) {
             QVERIFY2(f->text().isEmpty(), qPrintable(f->objectName()));
+        }
         QVERIFY(s.screen.TxtPipeSide->hasFocus());
         QTest::keyClick(s.screen.TxtPipeSide, Qt::Key_F4);
         QCOMPARE(port_.Messages().size(), 1);

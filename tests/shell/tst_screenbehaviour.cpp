@@ -49,8 +49,9 @@ struct Screen {
         other = new QPushButton(QStringLiteral("닫기"), &window);
         for (QWidget* w :
              std::initializer_list<QWidget*>{panelA, fieldA, panelB, fieldB, panelC, fieldC, list,
-                                             panelCheck, check, save, other})
+                                             panelCheck, check, save, other}) {
             layout->addWidget(w);
+        }
         behaviour = new ScreenBehaviour(&window);
         behaviour->AddField(fieldA, panelA, FieldFilter::Digits);
         behaviour->AddField(fieldB, panelB, FieldFilter::Decimal);

@@ -29,8 +29,9 @@ struct Station {
             qEnvironmentVariable("MARKING_PROGRAM_DIR", QStringLiteral(MARKING_BIN));
         QDir dir(built);
         for (const QString& name : dir.entryList({"Marking", "*.so", "*.so.*"}, QDir::Files)) {
-            if (!QFile::copy(dir.filePath(name), program.path() + "/" + name))
+            if (!QFile::copy(dir.filePath(name), program.path() + "/" + name)) {
                 qFatal("cannot copy %s", qPrintable(name));
+            }
         }
     }
     QString lockPath() const { return runtime.path() + "/MarkingProgram.lock"; }
@@ -42,15 +43,17 @@ struct Station {
         env.insert("XDG_RUNTIME_DIR", runtime.path());
         env.insert("XDG_CONFIG_HOME", config.path());
         env.remove("MARKING_SCREENSHOT_DIR");
-        if (exitAfterShow)
+        if (exitAfterShow) {
             env.insert("MARKING_EXIT_AFTER_SHOW", "1");
-        else
+        } else {
             env.remove("MARKING_EXIT_AFTER_SHOW");
+        }
         p->setProcessEnvironment(env);
         p->setProgram(program.path() + "/Marking");
         p->start();
-        if (!p->waitForStarted(10000))
+        if (!p->waitForStarted(10000)) {
             qFatal("Marking did not start: %s", qPrintable(p->errorString()));
+        }
         return p;
     }
 };

@@ -23,13 +23,15 @@ QString FilterText(FieldFilter filter, const QString& text) {
             out.append(ch);
             break;
         case FieldFilter::Digits:
-            if (ch >= u'0' && ch <= u'9')
+            if (ch >= u'0' && ch <= u'9') {
                 out.append(ch);
+            }
             break;
         case FieldFilter::Decimal:
             // Digits, the decimal point and the character code 110.
-            if ((ch >= u'0' && ch <= u'9') || ch == u'.' || ch.unicode() == 110)
+            if ((ch >= u'0' && ch <= u'9') || ch == u'.' || ch.unicode() == 110) {
                 out.append(ch);
+            }
             break;
         case FieldFilter::UpperCase:
             out.append(ch.toUpper());
@@ -69,8 +71,9 @@ void PaintBackground(QWidget* widget, const QColor& color) {
 }
 
 QColor BackgroundOf(const QWidget* widget) {
-    if (qobject_cast<const QLabel*>(widget) || qobject_cast<const QCheckBox*>(widget))
+    if (qobject_cast<const QLabel*>(widget) || qobject_cast<const QCheckBox*>(widget)) {
         return widget->palette().color(QPalette::Window);
+    }
     return widget->palette().color(QPalette::Base);
 }
 
@@ -106,16 +109,19 @@ ScreenBehaviour::ScreenBehaviour(QWidget* screen)
     , screen_(screen) {}
 
 void ScreenBehaviour::AddField(QWidget* field, QWidget* captionPanel, FieldFilter filter) {
-    if (!fields_.contains(field))
+    if (!fields_.contains(field)) {
         fields_.append(field);
+    }
     if (captionPanel) {
         panels_.insert(field, captionPanel);
         PaintBackground(captionPanel, kCaptionColor);
     }
-    if (!qobject_cast<QCheckBox*>(field))
+    if (!qobject_cast<QCheckBox*>(field)) {
         PaintBackground(field, kFieldColor);
-    if (auto* edit = qobject_cast<QLineEdit*>(field); edit && filter != FieldFilter::None)
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(field); edit && filter != FieldFilter::None) {
         edit->setValidator(new FieldFilterValidator(filter, edit));
+    }
     field->installEventFilter(this);
     connect(field, &QObject::destroyed, this, [this, field] {
         fields_.removeAll(field);
@@ -123,15 +129,16 @@ void ScreenBehaviour::AddField(QWidget* field, QWidget* captionPanel, FieldFilte
     });
 }
 
-void ScreenBehaviour::SetEscAction(std::function<void()> action, QList<QWidget*> only) {
+void ScreenBehaviour::SetEscAction(std::function<void()> action, const QList<QWidget*>& only) {
     escAction_ = std::move(action);
     escOnly_.clear();
-    for (QWidget* w : only)
+    for (QWidget* w : only) {
         escOnly_.append(w);
+    }
 }
 
 void ScreenBehaviour::BindKey(int key, std::function<void()> action) {
-    keyActions_.insert(key, std::move(action));
+    keyActions_[key] = std::move(action);
 }
 
 void ScreenBehaviour::Install() {
@@ -145,13 +152,15 @@ void ScreenBehaviour::Install() {
 }
 
 QAbstractButton* ScreenBehaviour::ButtonForKey(int key) const {
-    if (key < Qt::Key_F1 || key > Qt::Key_F35)
+    if (key < Qt::Key_F1 || key > Qt::Key_F35) {
         return nullptr;
+    }
     const QString tag = QStringLiteral("[F%1]").arg(key - Qt::Key_F1 + 1);
     const auto buttons = screen_->findChildren<QAbstractButton*>();
     for (QAbstractButton* b : buttons) {
-        if (b->text().contains(tag) && b->isEnabled() && b->window() == screen_->window())
+        if (b->text().contains(tag) && b->isEnabled() && b->window() == screen_->window()) {
             return b;
+        }
     }
     return nullptr;
 }
@@ -161,8 +170,9 @@ QWidget* ScreenBehaviour::NextInTabOrder(QWidget* from) {
     QWidget* w = from->nextInFocusChain();
     while (w && w != from) {
         if (w->window() == top && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
-            w->isVisibleTo(top) && !w->focusProxy())
+            w->isVisibleTo(top) && !w->focusProxy()) {
             return w;
+        }
         w = w->nextInFocusChain();
     }
     return nullptr;
@@ -174,23 +184,28 @@ bool ScreenBehaviour::handleKey(QWidget* widget, int key, Qt::KeyboardModifiers 
         const bool button = qobject_cast<QAbstractButton*>(widget) && !isField(widget);
         const bool listed = enterWidgets_.contains(QPointer<QWidget>(widget));
         if (isField(widget) || (button && enterOnButtons_) || listed) {
-            if (auto* combo = qobject_cast<QComboBox*>(widget))
+            if (auto* combo = qobject_cast<QComboBox*>(widget)) {
                 combo->hidePopup();
-            if (QWidget* next = NextInTabOrder(widget))
+            }
+            if (QWidget* next = NextInTabOrder(widget)) {
                 next->setFocus(Qt::TabFocusReason);
+            }
             return true; // the Enter character is dropped
         }
         return false;
     }
     if (key == Qt::Key_Escape) {
-        if (!escAction_)
+        if (!escAction_) {
             return false;
+        }
         if (!escOnly_.isEmpty()) {
             bool listed = false;
-            for (const auto& w : escOnly_)
+            for (const auto& w : escOnly_) {
                 listed = listed || w == widget;
-            if (!listed)
+            }
+            if (!listed) {
                 return false;
+            }
         }
         escAction_();
         return true;
@@ -207,26 +222,32 @@ bool ScreenBehaviour::handleKey(QWidget* widget, int key, Qt::KeyboardModifiers 
 }
 
 void ScreenBehaviour::focusIn(QWidget* field, Qt::FocusReason reason) {
-    if (!qobject_cast<QCheckBox*>(field))
+    if (!qobject_cast<QCheckBox*>(field)) {
         PaintBackground(field, kFieldFocusColor);
-    if (QWidget* panel = panels_.value(field))
+    }
+    if (QWidget* panel = panels_.value(field)) {
         PaintBackground(panel, kCaptionFocusColor);
+    }
     if (auto* edit = qobject_cast<QLineEdit*>(field)) {
         edit->selectAll();
         // A mouse click places the cursor after the focus arrives: select again.
-        if (reason == Qt::MouseFocusReason)
+        if (reason == Qt::MouseFocusReason) {
             QTimer::singleShot(0, edit, [edit] {
-                if (edit->hasFocus())
+                if (edit->hasFocus()) {
                     edit->selectAll();
+                }
             });
+        }
     }
 }
 
 void ScreenBehaviour::focusOut(QWidget* field) {
-    if (!qobject_cast<QCheckBox*>(field))
+    if (!qobject_cast<QCheckBox*>(field)) {
         PaintBackground(field, kFieldColor);
-    if (QWidget* panel = panels_.value(field))
+    }
+    if (QWidget* panel = panels_.value(field)) {
         PaintBackground(panel, kCaptionColor);
+    }
 }
 
 namespace {
@@ -238,8 +259,9 @@ bool dropDownOpen(QWidget* widget) {
 
 bool ScreenBehaviour::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
+    if (!widget) {
         return false;
+    }
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -255,14 +277,16 @@ bool ScreenBehaviour::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     case QEvent::FocusIn:
-        if (isField(widget))
+        if (isField(widget)) {
             focusIn(widget, static_cast<QFocusEvent*>(event)->reason());
+        }
         return false;
     case QEvent::FocusOut:
         // A list's own drop-down taking the keys is no leaving of the field.
         if (isField(widget) && !dropDownOpen(widget) &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
             focusOut(widget);
+        }
         return false;
     default:
         return false;

@@ -89,7 +89,7 @@ public:
     void SetEnterOnButtonsMovesFocus(bool on) { enterOnButtons_ = on; }
     // Enter on this one widget (a button) moves the focus on, as Tab does.
     void AddEnterMovesFocus(QWidget* widget) { enterWidgets_.append(widget); }
-    void SetEscAction(std::function<void()> action, QList<QWidget*> only = {});
+    void SetEscAction(std::function<void()> action, const QList<QWidget*>& only = {});
     void BindKey(int key, std::function<void()> action);
     void Install();
 

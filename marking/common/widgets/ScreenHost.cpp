@@ -52,8 +52,9 @@ void SetScreenHost(ScreenHost* host) {
 }
 
 void HideScreens(std::initializer_list<ScreenId> ids) {
-    for (ScreenId id : ids)
+    for (ScreenId id : ids) {
         Host().HideScreen(id);
+    }
 }
 
 } // namespace marking

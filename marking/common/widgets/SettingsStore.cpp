@@ -11,8 +11,9 @@ std::unique_ptr<QSettings> OpenSettings() {
 QString WriteSetting(const QString& key, const QString& value) {
     auto settings = OpenSettings();
     const QString file = settings->fileName();
-    if (!settings->isWritable())
+    if (!settings->isWritable()) {
         return QStringLiteral("설정 파일에 쓸 수 없습니다. (%1)").arg(file);
+    }
     settings->setValue(key, value);
     settings->sync();
     switch (settings->status()) {
@@ -25,8 +26,9 @@ QString WriteSetting(const QString& key, const QString& value) {
     }
     // Read back through a fresh object: the value must be in the file now.
     auto check = OpenSettings();
-    if (check->value(key).toString() != value)
+    if (check->value(key).toString() != value) {
         return QStringLiteral("설정 파일에 저장되지 않았습니다. (%1)").arg(file);
+    }
     return {};
 }
 

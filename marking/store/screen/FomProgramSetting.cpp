@@ -29,8 +29,9 @@ const QString kSettingQuery = QStringLiteral("select * from ProgramSetting where
 
 QStringList comPortItems() {
     QStringList items;
-    for (int n = 1; n <= 10; ++n)
+    for (int n = 1; n <= 10; ++n) {
         items << QStringLiteral("COM %1").arg(n);
+    }
     return items;
 }
 
@@ -50,10 +51,12 @@ QLineEdit* newText(const QString& name, QWidget* parent) {
 
 // The stored number as the field shows it ("" for an empty column).
 QString numberText(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
+    if (!value.isValid() || value.isNull()) {
         return {};
-    if (value.typeId() == QMetaType::Double)
+    }
+    if (value.typeId() == QMetaType::Double) {
         return QString::number(value.toDouble(), 'g', 15);
+    }
     return value.toString();
 }
 
@@ -62,12 +65,14 @@ QString numberText(const QVariant& value) {
 QStringList CalculatorCommand() {
     const QString configured =
         OpenSettings()->value(QStringLiteral("Tools/Calculator")).toString().trimmed();
-    if (!configured.isEmpty())
+    if (!configured.isEmpty()) {
         return QProcess::splitCommand(configured);
+    }
     for (const char* name : {"gnome-calculator", "galculator", "kcalc", "xcalc"}) {
         const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!path.isEmpty())
+        if (!path.isEmpty()) {
             return {path};
+        }
     }
     return {};
 }
@@ -83,8 +88,9 @@ FomProgramSetting::FomProgramSetting(QWidget* parent)
     HideScreens({ScreenId::MarkingSetting, ScreenId::MarkingWorkState,
                  ScreenId::MarkingStateDisplay, ScreenId::Information});
     for (QLineEdit* field :
-         {TxtPipeSide, TxtDotDimension, TxtLetterIntervalDotVolume, TxtRevision, TxtPulse})
+         {TxtPipeSide, TxtDotDimension, TxtLetterIntervalDotVolume, TxtRevision, TxtPulse}) {
         field->clear();
+    }
     fillLists();
     showStoredSettings();
     fillHelp();
@@ -165,8 +171,9 @@ void FomProgramSetting::buildControls() {
     ScmdCalculator->setObjectName(QStringLiteral("ScmdCalculator"));
     ScmdEnd = new QPushButton(QStringLiteral("프로그램 종료[F10]"), this);
     ScmdEnd->setObjectName(QStringLiteral("ScmdEnd"));
-    for (QPushButton* b : {ScmdAmendment, ScmdCalculator, ScmdEnd})
+    for (QPushButton* b : {ScmdAmendment, ScmdCalculator, ScmdEnd}) {
         b->setMinimumSize(150, 36);
+    }
 
     SpanHelp = NewCaptionPanel(QStringLiteral("Help"), this, QStringLiteral("SpanHelp"));
     SpanHelp->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -262,8 +269,9 @@ void FomProgramSetting::buildControls() {
     connect(ScmdEnd, &QPushButton::clicked, this, &FomProgramSetting::ScmdEnd_Click);
 
     QList<QWidget*> texts;
-    for (QLineEdit* field : TextFields())
+    for (QLineEdit* field : TextFields()) {
         texts.append(field);
+    }
     behaviour_->SetEscAction([this] { ClearTextFields(); }, texts);
     behaviour_->Install();
 }
@@ -282,8 +290,9 @@ void FomProgramSetting::fillLists() {
     for (QComboBox* list : findChildren<QComboBox*>()) {
         list->clear();
         const QStringList items = list->property("items").toStringList();
-        for (int i = 0; i < items.size(); ++i)
+        for (int i = 0; i < items.size(); ++i) {
             list->addItem(items[i], i);
+        }
         list->setCurrentIndex(0);
     }
 }
@@ -322,8 +331,9 @@ void FomProgramSetting::showStoredSettings() {
             bool ok = false;
             const int position = value.toInt(&ok);
             // A number without such an item leaves the selection as it is.
-            if (!value.isNull() && ok && position >= 0 && position < list->count())
+            if (!value.isNull() && ok && position >= 0 && position < list->count()) {
                 list->setCurrentIndex(position);
+            }
         }
         const QList<std::pair<QLineEdit*, const char*>> texts{
             {TxtPipeSide, "P_PipeSide"},
@@ -335,8 +345,9 @@ void FomProgramSetting::showStoredSettings() {
             {TxtPulse, "P_Pulse"},
             {TxtStopperPulse, "P_StopperPulse"},
         };
-        for (const auto& [field, column] : texts)
+        for (const auto& [field, column] : texts) {
             field->setText(numberText(rs.Field(QLatin1String(column))));
+        }
         CheMarkingWorkDelete->setChecked(
             rs.Field(QStringLiteral("P_MarkingWorkDeleteCheck")).toBool());
         CheNullRecordDelete->setChecked(rs.Field(QStringLiteral("P_NullRecordDelete")).toBool());
@@ -436,8 +447,9 @@ void FomProgramSetting::showEvent(QShowEvent* event) {
 }
 
 void FomProgramSetting::ClearTextFields() {
-    for (QLineEdit* field : TextFields())
+    for (QLineEdit* field : TextFields()) {
         field->clear();
+    }
     TxtPipeSide->setFocus();
 }
 
@@ -455,27 +467,32 @@ void FomProgramSetting::ScmdAmendment_Click() {
     for (const auto& [field, message] : required) {
         if (field->text().isEmpty()) {
             Messages().ShowMessage(message, QStringLiteral("입력 확인!"), MessageIcon::Information);
-            if (field->isVisibleTo(this))
+            if (field->isVisibleTo(this)) {
                 field->setFocus();
+            }
             return;
         }
     }
     if (CboCarvingMachineComPort->currentIndex() == CboPLCComPort->currentIndex()) {
         Messages().ShowMessage(QStringLiteral("각인기와 PLC가 같은 통신포트를 사용할 수 없습니다."),
                                QStringLiteral("선택 확인!"), MessageIcon::Information);
-        if (CboCarvingMachineComPort->isVisibleTo(this))
+        if (CboCarvingMachineComPort->isVisibleTo(this)) {
             CboCarvingMachineComPort->setFocus();
+        }
         return;
     }
 
     Connection connection;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed())
+    if (!connection.Open(DatabaseFile::Database).ReportIfFailed()) {
         return;
+    }
     Recordset rs;
-    if (!rs.Open(kSettingQuery, connection).ReportIfFailed())
+    if (!rs.Open(kSettingQuery, connection).ReportIfFailed()) {
         return;
-    if (rs.RecordCount() != 1)
+    }
+    if (rs.RecordCount() != 1) {
         return;
+    }
     rs.MoveFirst();
 
     // Every column in one edit: a value the table cannot take refuses the
@@ -485,8 +502,9 @@ void FomProgramSetting::ScmdAmendment_Click() {
                                        std::pair{CboContinuityMarking, "P_ContinuityMarking"},
                                        std::pair{CboFileMarking, "P_FileMarking"}}) {
         const int position = list->currentIndex();
-        if (position == 0 || position == 1)
+        if (position == 0 || position == 1) {
             values.append({QLatin1String(column), position});
+        }
     }
     values.append({QStringLiteral("P_PrintControler"), CboPrintControler->currentIndex()});
     values.append({QStringLiteral("P_CarvingMachine"), CboCarvingMachine->currentIndex()});
@@ -501,8 +519,9 @@ void FomProgramSetting::ScmdAmendment_Click() {
         {TxtPulse, "P_Pulse"},
         {TxtStopperPulse, "P_StopperPulse"},
     };
-    for (const auto& [field, column] : texts)
+    for (const auto& [field, column] : texts) {
         values.append({QLatin1String(column), field->text()});
+    }
     values.append({QStringLiteral("P_MarkingWorkDeleteCheck"), CheMarkingWorkDelete->isChecked()});
     values.append({QStringLiteral("P_NullRecordDelete"), CheNullRecordDelete->isChecked()});
     values.append({QStringLiteral("P_FileMarkingDataIntervalCheck"),
@@ -518,8 +537,9 @@ void FomProgramSetting::ScmdAmendment_Click() {
             rs.CancelUpdate();
             QString field;
             for (const auto& [edit, name] : texts) {
-                if (column == QLatin1String(name))
+                if (column == QLatin1String(name)) {
                     field = CaptionPanelOf(edit)->text().remove(u':').trimmed();
+                }
             }
             const QString what = field.isEmpty()
                                      ? written.error().Text()
@@ -530,8 +550,9 @@ void FomProgramSetting::ScmdAmendment_Click() {
             return;
         }
     }
-    if (!rs.Update().ReportIfFailed())
+    if (!rs.Update().ReportIfFailed()) {
         return;
+    }
     Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
                            QStringLiteral("수정 확인!"), MessageIcon::Information);
     rs.Close();

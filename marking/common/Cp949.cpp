@@ -12,11 +12,8 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from)
-        : handle_(iconv_open(to, from))
-    {
-    }
-    ~Converter()
-    {
+        : handle_(iconv_open(to, from)) {}
+    ~Converter() {
         if (valid())
             iconv_close(handle_);
     }
@@ -24,8 +21,7 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const
-    {
+    iconv_t get() const {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         return handle_;
     }
@@ -34,20 +30,17 @@ private:
     iconv_t handle_;
 };
 
-Converter& encoder()
-{
+Converter& encoder() {
     thread_local Converter c("CP949", "UTF-16LE");
     return c;
 }
 
-Converter& decoder()
-{
+Converter& decoder() {
     thread_local Converter c("UTF-16LE", "CP949");
     return c;
 }
 
-bool isAscii(const QString& text)
-{
+bool isAscii(const QString& text) {
     for (QChar c : text) {
         if (c.unicode() >= 0x80)
             return false;
@@ -57,8 +50,7 @@ bool isAscii(const QString& text)
 
 } // namespace
 
-QString EncodeResult::errorText() const
-{
+QString EncodeResult::errorText() const {
     if (ok)
         return {};
     return QStringLiteral("문자 '%1' (%2번째 문자)은(는) 코드 페이지 949로 변환할 수 없습니다.")
@@ -66,8 +58,7 @@ QString EncodeResult::errorText() const
         .arg(badIndex + 1);
 }
 
-EncodeResult Encode(const QString& text)
-{
+EncodeResult Encode(const QString& text) {
     EncodeResult result;
     if (isAscii(text)) {
         result.bytes = text.toLatin1();
@@ -103,8 +94,7 @@ EncodeResult Encode(const QString& text)
     return result;
 }
 
-QString Decode(const QByteArray& bytes)
-{
+QString Decode(const QByteArray& bytes) {
     bool ascii = true;
     for (char b : bytes) {
         if (static_cast<unsigned char>(b) >= 0x80) {
@@ -148,14 +138,12 @@ QString Decode(const QByteArray& bytes)
     return out;
 }
 
-qsizetype EncodedLength(const QString& text)
-{
+qsizetype EncodedLength(const QString& text) {
     const EncodeResult r = Encode(text);
     return r.ok ? r.bytes.size() : -1;
 }
 
-QString Hex(const QByteArray& bytes)
-{
+QString Hex(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex());
 }
 

@@ -7,7 +7,7 @@ namespace marking::cp949 {
 
 // Result of encoding a text into code page 949.
 struct EncodeResult {
-    QByteArray bytes;    // the whole text, only when ok
+    QByteArray bytes; // the whole text, only when ok
     bool ok = false;
     qsizetype badIndex = -1; // index in the text of the first character it cannot encode
     QString badCharacter;    // that character (a surrogate pair stays whole)

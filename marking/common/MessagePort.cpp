@@ -5,8 +5,7 @@
 namespace marking {
 
 namespace {
-MessagePort*& current()
-{
+MessagePort*& current() {
     static MessagePort* port = nullptr;
     return port;
 }
@@ -14,34 +13,28 @@ MessagePort*& current()
 // Stand-in before the program installs its port: logs and answers No.
 class FallbackPort : public ScriptedMessagePort {
 public:
-    void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override
-    {
+    void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override {
         qWarning().noquote() << "message:" << title << text;
         ScriptedMessagePort::ShowMessage(text, title, icon);
     }
 };
 } // namespace
 
-MessagePort& Messages()
-{
+MessagePort& Messages() {
     static FallbackPort fallback;
     MessagePort* port = current();
     return port ? *port : fallback;
 }
 
-void SetMessagePort(MessagePort* port)
-{
+void SetMessagePort(MessagePort* port) {
     current() = port;
 }
 
-void ScriptedMessagePort::ShowMessage(const QString& text, const QString& title,
-                                      MessageIcon icon)
-{
+void ScriptedMessagePort::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
     entries_.append({Kind::Message, text, title, icon});
 }
 
-Answer ScriptedMessagePort::Ask(const QString& text, const QString& title, MessageIcon icon)
-{
+Answer ScriptedMessagePort::Ask(const QString& text, const QString& title, MessageIcon icon) {
     entries_.append({Kind::Question, text, title, icon});
     if (answers_.empty())
         return defaultAnswer_;
@@ -50,18 +43,15 @@ Answer ScriptedMessagePort::Ask(const QString& text, const QString& title, Messa
     return a;
 }
 
-void ScriptedMessagePort::Beep()
-{
+void ScriptedMessagePort::Beep() {
     entries_.append({Kind::Beep, {}, {}, MessageIcon::None});
 }
 
-void ScriptedMessagePort::QueueAnswers(std::initializer_list<Answer> answers)
-{
+void ScriptedMessagePort::QueueAnswers(std::initializer_list<Answer> answers) {
     answers_.insert(answers_.end(), answers.begin(), answers.end());
 }
 
-QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Messages() const
-{
+QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Messages() const {
     QList<Entry> out;
     for (const Entry& e : entries_) {
         if (e.kind == Kind::Message)
@@ -70,8 +60,7 @@ QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Messages() const
     return out;
 }
 
-QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Questions() const
-{
+QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Questions() const {
     QList<Entry> out;
     for (const Entry& e : entries_) {
         if (e.kind == Kind::Question)
@@ -80,8 +69,7 @@ QList<ScriptedMessagePort::Entry> ScriptedMessagePort::Questions() const
     return out;
 }
 
-int ScriptedMessagePort::BeepCount() const
-{
+int ScriptedMessagePort::BeepCount() const {
     int n = 0;
     for (const Entry& e : entries_)
         n += e.kind == Kind::Beep ? 1 : 0;
@@ -89,13 +77,11 @@ int ScriptedMessagePort::BeepCount() const
 }
 
 ScopedMessagePort::ScopedMessagePort(MessagePort* port)
-    : previous_(current())
-{
+    : previous_(current()) {
     current() = port;
 }
 
-ScopedMessagePort::~ScopedMessagePort()
-{
+ScopedMessagePort::~ScopedMessagePort() {
     current() = previous_;
 }
 

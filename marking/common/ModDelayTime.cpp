@@ -9,25 +9,21 @@
 namespace marking {
 
 namespace {
-TimeOfDaySource& clockSource()
-{
+TimeOfDaySource& clockSource() {
     static TimeOfDaySource source;
     return source;
 }
-EventPump& pumpSource()
-{
+EventPump& pumpSource() {
     static EventPump pump;
     return pump;
 }
 } // namespace
 
-float SystemTimeOfDay()
-{
+float SystemTimeOfDay() {
     return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
 }
 
-void QtEventPump(int maxMs)
-{
+void QtEventPump(int maxMs) {
     if (!QCoreApplication::instance()) {
         QThread::msleep(static_cast<unsigned long>(maxMs > 0 ? maxMs : 1));
         return;
@@ -42,24 +38,20 @@ void QtEventPump(int maxMs)
     }
 }
 
-float TimeOfDay()
-{
+float TimeOfDay() {
     const auto& source = clockSource();
     return source ? source() : SystemTimeOfDay();
 }
 
-void SetTimeOfDaySource(TimeOfDaySource source)
-{
+void SetTimeOfDaySource(TimeOfDaySource source) {
     clockSource() = std::move(source);
 }
 
-void SetEventPump(EventPump pump)
-{
+void SetEventPump(EventPump pump) {
     pumpSource() = std::move(pump);
 }
 
-void ModDelayTime(float seconds)
-{
+void ModDelayTime(float seconds) {
     // The slice bounds how late the wait notices its end: short enough for a
     // 0.5 s wait to end within a few milliseconds of its due time.
     constexpr int sliceMs = 5;

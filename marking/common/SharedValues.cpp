@@ -2,19 +2,16 @@
 
 namespace marking {
 
-SharedValues& Shared()
-{
+SharedValues& Shared() {
     static SharedValues values;
     return values;
 }
 
-void ResetSharedValues()
-{
+void ResetSharedValues() {
     Shared() = SharedValues{};
 }
 
-QString MarkingMethodName(int method)
-{
+QString MarkingMethodName(int method) {
     switch (method) {
     case SingleMarking:
         return QStringLiteral("단마킹");
@@ -27,8 +24,7 @@ QString MarkingMethodName(int method)
     }
 }
 
-QString WorkTeamName(int team)
-{
+QString WorkTeamName(int team) {
     if (team < 0 || team > 4)
         return {};
     return QString(QChar(u'A' + team)) + QStringLiteral(" 조");

@@ -7,21 +7,24 @@ using namespace marking;
 class TestCp949 : public QObject {
     Q_OBJECT
 private slots:
-    void encode_data()
-    {
+    void encode_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("empty") << QString() << QByteArray();
         QTest::newRow("ascii") << QStringLiteral("AB 12@4") << QByteArray("AB 12@4");
-        QTest::newRow("control") << QStringLiteral("\x02" "3A\x03") << QByteArray("\x02" "3A\x03");
+        QTest::newRow("control") << QStringLiteral("\x02"
+                                                   "3A\x03")
+                                 << QByteArray("\x02"
+                                               "3A\x03");
         QTest::newRow("hangul") << QStringLiteral("가") << QByteArray("\xb0\xa1");
-        QTest::newRow("mixed") << QStringLiteral("A가B") << QByteArray("A\xb0\xa1" "B");
+        QTest::newRow("mixed") << QStringLiteral("A가B")
+                               << QByteArray("A\xb0\xa1"
+                                             "B");
         // An extension syllable outside KS X 1001 (only the unified code page has it).
         QTest::newRow("extension") << QStringLiteral("똠") << QByteArray("\x8c\x63");
         QTest::newRow("symbol") << QStringLiteral("◈") << QByteArray("\xa2\xc2");
     }
-    void encode()
-    {
+    void encode() {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         const auto r = cp949::Encode(text);
@@ -31,8 +34,7 @@ private slots:
         QCOMPARE(cp949::EncodedLength(text), bytes.size());
     }
 
-    void unencodable_data()
-    {
+    void unencodable_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("bad");
@@ -40,8 +42,7 @@ private slots:
         QTest::newRow("emoji") << QStringLiteral("가🙂") << 1 << QStringLiteral("🙂");
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << 0 << QString(QChar(0xD800));
     }
-    void unencodable()
-    {
+    void unencodable() {
         QFETCH(QString, text);
         QFETCH(int, index);
         QFETCH(QString, bad);
@@ -54,8 +55,7 @@ private slots:
         QCOMPARE(cp949::EncodedLength(text), -1);
     }
 
-    void everyHangulSyllable_roundTrips()
-    {
+    void everyHangulSyllable_roundTrips() {
         QString all;
         for (char16_t c = 0xAC00; c <= 0xD7A3; ++c)
             all.append(QChar(c));
@@ -65,17 +65,16 @@ private slots:
         QCOMPARE(cp949::Decode(r.bytes), all);
     }
 
-    void invalidBytes_decodeToReplacement()
-    {
-        const QString s = cp949::Decode(QByteArray("A\xff" "B"));
+    void invalidBytes_decodeToReplacement() {
+        const QString s = cp949::Decode(QByteArray("A\xff"
+                                                   "B"));
         QCOMPARE(s.size(), 3);
         QCOMPARE(s.at(0), QChar(u'A'));
         QCOMPARE(s.at(1), QChar(QChar::ReplacementCharacter));
         QCOMPARE(s.at(2), QChar(u'B'));
     }
 
-    void hex_isLowerCaseWithoutSeparators()
-    {
+    void hex_isLowerCaseWithoutSeparators() {
         QCOMPARE(cp949::Hex(QByteArray("\x02\xb0\xa1")), QStringLiteral("02b0a1"));
     }
 };

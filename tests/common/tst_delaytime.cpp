@@ -13,8 +13,7 @@ struct FakeClock {
     float now = 0.0f;
     float step = 0.1f;
     int pumps = 0;
-    void advance()
-    {
+    void advance() {
         ++pumps;
         now += step;
         if (now >= 86400.0f)
@@ -25,14 +24,12 @@ struct FakeClock {
 class TestDelayTime : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup()
-    {
+    void cleanup() {
         SetTimeOfDaySource({});
         SetEventPump({});
     }
 
-    void waits_data()
-    {
+    void waits_data() {
         QTest::addColumn<float>("start");
         QTest::addColumn<float>("wait");
         QTest::addColumn<float>("step");
@@ -48,8 +45,7 @@ private slots:
         // Starting exactly at midnight behaves like any other time.
         QTest::newRow("at midnight") << 0.0f << 0.5f << 0.1f << 4 << 6;
     }
-    void waits()
-    {
+    void waits() {
         QFETCH(float, start);
         QFETCH(float, wait);
         QFETCH(float, step);
@@ -63,8 +59,7 @@ private slots:
         QVERIFY2(clock.pumps <= maxPumps, qPrintable(QString::number(clock.pumps)));
     }
 
-    void midnight_waitNeverEndsEarly()
-    {
+    void midnight_waitNeverEndsEarly() {
         // Elapsed time counted on a clock that does not wrap.
         float elapsed = 0.0f;
         FakeClock clock{86399.9f, 0.01f};
@@ -78,8 +73,7 @@ private slots:
         QVERIFY(elapsed <= 1.0f + 0.02f);
     }
 
-    void realClock_runsPendingEvents()
-    {
+    void realClock_runsPendingEvents() {
         int fired = 0;
         QTimer timer;
         timer.setInterval(20);

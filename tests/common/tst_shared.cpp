@@ -9,8 +9,7 @@ using namespace marking;
 class TestShared : public QObject {
     Q_OBJECT
 private slots:
-    void reset_clearsEveryValue()
-    {
+    void reset_clearsEveryValue() {
         Shared().MarkingText = QStringLiteral("ABC");
         Shared().ProgramSettings.PipeSide = 100;
         Shared().RunScreenActivated = true;
@@ -20,8 +19,7 @@ private slots:
         QVERIFY(!Shared().RunScreenActivated);
     }
 
-    void names_data()
-    {
+    void names_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("method");
         QTest::addColumn<QString>("team");
@@ -32,8 +30,7 @@ private slots:
         QTest::newRow("-1") << -1 << QString() << QString();
         QTest::newRow("5") << 5 << QString() << QString();
     }
-    void names()
-    {
+    void names() {
         QFETCH(int, code);
         QFETCH(QString, method);
         QFETCH(QString, team);
@@ -41,8 +38,7 @@ private slots:
         QCOMPARE(WorkTeamName(code), team);
     }
 
-    void scriptedPort_answersInOrderThenDefault()
-    {
+    void scriptedPort_answersInOrderThenDefault() {
         ScriptedMessagePort port;
         ScopedMessagePort guard(&port);
         port.QueueAnswers({Answer::Yes, Answer::No});
@@ -58,8 +54,7 @@ private slots:
         QCOMPARE(port.BeepCount(), 1);
     }
 
-    void scopedPort_restoresPrevious()
-    {
+    void scopedPort_restoresPrevious() {
         ScriptedMessagePort outer;
         ScopedMessagePort g1(&outer);
         {
@@ -72,8 +67,7 @@ private slots:
         QCOMPARE(outer.BeepCount(), 1);
     }
 
-    void programDirectory_dropsTrailingSeparator()
-    {
+    void programDirectory_dropsTrailingSeparator() {
         SetProgramDirectory(QStringLiteral("/tmp/station/"));
         QCOMPARE(ProgramDirectory(), QStringLiteral("/tmp/station"));
         QCOMPARE(ProgramFile("Database.mdb"), QStringLiteral("/tmp/station/Database.mdb"));

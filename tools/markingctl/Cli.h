@@ -25,11 +25,11 @@ public:
          const std::set<QString>& flags = {});
 
     bool has(const QString& name) const;
-    QString value(const QString& name) const;                    // required: UsageError if missing
+    QString value(const QString& name) const; // required: UsageError if missing
     QString value(const QString& name, const QString& fallback) const;
-    int intValue(const QString& name, int min, int max) const;  // required, range-checked
+    int intValue(const QString& name, int min, int max) const; // required, range-checked
     int intValue(const QString& name, int fallback, int min, int max) const;
-    double doubleValue(const QString& name) const;               // required
+    double doubleValue(const QString& name) const; // required
     double doubleValue(const QString& name, double fallback) const;
     const QStringList& positionals() const { return positionals_; }
     // The one TEXT argument (the last positional); UsageError unless exactly one.

@@ -674,48 +674,30 @@ void MrvDIOCtrl::NotifyChanged(DISPID dispid) {
 // ---------------------------------------------------------- channels, ports
 
 HRESULT MrvDIOCtrl::ReadDiChannel(int32_t channel, int32_t* state) {
-    if (state)
-        *state = -1;
-    if (!handle_) {
-        ReportError(25);
-        return E_FAIL;
-    }
-    if (diChannelCount_ == 0) {
-        ReportError(6);
-        return E_FAIL;
-    }
-    if (channel < 0 || channel >= diChannelCount_) {
-        ReportError(15);
-        return E_FAIL;
-    }
-    if (!state) {
-        ReportError(22);
-        return E_FAIL;
-    }
-    uint16_t value = 0;
-    DaqDioReadBit record{static_cast<uint16_t>(channel / 8), static_cast<uint16_t>(channel % 8),
-                         &value};
-    if (drv_.DioReadBit(handle_, &record) != DAQ_OK) {
-        ReportError(30);
-        return E_FAIL;
-    }
-    *state = static_cast<int16_t>(value);
-    return S_OK;
+    return ReadChannelBit(channel, state,
+                          {diChannelCount_, 6, 15, 30, &driver::DaqDriver::DioReadBit});
 }
 
 HRESULT MrvDIOCtrl::ReadDoChannel(int32_t channel, int32_t* state) {
+    return ReadChannelBit(channel, state,
+                          {doChannelCount_, 7, 18, 32, &driver::DaqDriver::DioGetCurrentDOBit});
+}
+
+// One channel's bit, read by the given driver call; each side reports its own
+// error numbers (no channels, channel out of range, driver failure).
+HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side) {
     if (state)
         *state = -1;
     if (!handle_) {
         ReportError(25);
         return E_FAIL;
     }
-    if (doChannelCount_ == 0) {
-        ReportError(7);
+    if (side.channelCount == 0) {
+        ReportError(side.noChannelsError);
         return E_FAIL;
     }
-    if (channel < 0 || channel >= doChannelCount_) {
-        ReportError(18);
+    if (channel < 0 || channel >= side.channelCount) {
+        ReportError(side.rangeError);
         return E_FAIL;
     }
     if (!state) {
@@ -725,8 +707,8 @@ HRESULT MrvDIOCtrl::ReadDoChannel(int32_t channel, int32_t* state) {
     uint16_t value = 0;
     DaqDioReadBit record{static_cast<uint16_t>(channel / 8), static_cast<uint16_t>(channel % 8),
                          &value};
-    if (drv_.DioGetCurrentDOBit(handle_, &record) != DAQ_OK) {
-        ReportError(32);
+    if ((drv_.*side.read)(handle_, &record) != DAQ_OK) {
+        ReportError(side.readError);
         return E_FAIL;
     }
     *state = static_cast<int16_t>(value);

@@ -191,6 +191,16 @@ public:
 
 private:
     friend class ConnectionPoint;
+    // Reading one DI or DO channel: the side's channel count, its error numbers
+    // and the driver call that reads the bit.
+    struct ChannelRead {
+        int32_t channelCount;
+        int32_t noChannelsError;
+        int32_t rangeError;
+        int32_t readError;
+        DaqResult (driver::DaqDriver::*read)(DaqHandle, DaqDioReadBit*) const;
+    };
+    HRESULT ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side);
     struct InnerUnknown final : IUnknown {
         MrvDIOCtrl* self;
         HRESULT QueryInterface(const IID& iid, void** object) override;

@@ -362,9 +362,13 @@ void ReportComposer::chart() {
         paragraph(QStringLiteral("그래프에 나타낼 작업 본수가 없습니다."));
         return;
     }
-    const double height = std::min(mm(85), bodyBottom_ - bodyTop_ - mm(15));
-    ensure(height + mm(12));
-    heading(title, 1.1, -1, Qt::AlignLeft);
+    // 85 mm high, or what is left of the page when that is at least 60 mm.
+    const double titleHeight = headingHeight(title, 1.1);
+    const double left = bodyBottom_ - y_ - titleHeight;
+    double height = std::min(mm(85), bodyBottom_ - bodyTop_ - titleHeight);
+    if (left >= mm(60) && left < height)
+        height = left;
+    heading(title, 1.1, height, Qt::AlignLeft);
 
     const QFont small = font(0.85);
     const QFontMetricsF fm(small, &device_);

@@ -2,6 +2,8 @@
 
 #include "Cli.h"
 
+class QCoreApplication;
+
 namespace markingctl {
 
 // One entry per subcommand; the table in main.cpp lists them.
@@ -13,5 +15,10 @@ int CmdConvert(const QStringList& args);
 int CmdFrame(const QStringList& args);
 int CmdExpand(const QStringList& args);
 int CmdSend(const QStringList& args);
+int CmdReport(const QStringList& args);
+
+// The application object of a subcommand that draws (fonts, painting): a Gui
+// application on the offscreen platform. The others get a QCoreApplication.
+QCoreApplication* MakeOffscreenGuiApplication(int& argc, char** argv);
 
 } // namespace markingctl

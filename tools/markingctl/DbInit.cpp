@@ -2,6 +2,7 @@
 // program directory with every table and the initial rows.
 #include "Commands.h"
 
+#include "report/render/ReportLayout.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -22,6 +23,10 @@ int CmdDb(const QStringList& args) {
         marking::store::CreateDatabaseFiles(dir, a.has(QStringLiteral("force")));
     if (!made)
         return DataError(made.error().Text());
+    if (const auto layout =
+            marking::report::WriteDefaultLayout(dir, a.has(QStringLiteral("force")));
+        !layout)
+        return DataError(layout.error().Text());
 
     QJsonArray files;
     for (marking::store::DatabaseFile f : marking::store::AllDatabaseFiles())

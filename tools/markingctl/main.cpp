@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 using namespace markingctl;
@@ -13,6 +15,7 @@ struct Entry {
     const char* name;
     Command run;
     const char* usage;
+    QCoreApplication* (*makeApplication)(int& argc, char** argv) = nullptr; // default: Core
 };
 
 const Entry kCommands[] = {
@@ -28,6 +31,7 @@ const Entry kCommands[] = {
      "--interval LI --revision R [--width W] [--db DIR] [--] TEXT"},
     {"send", CmdSend,
      "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--] TEXT"},
+    {"report", CmdReport, "report --pdf FILE DIR", MakeOffscreenGuiApplication},
 };
 
 void printUsage() {
@@ -39,8 +43,15 @@ void printUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
+    const Entry* entry = nullptr;
+    for (const Entry& e : kCommands) {
+        if (argc > 1 && std::strcmp(argv[1], e.name) == 0)
+            entry = &e;
+    }
+    const std::unique_ptr<QCoreApplication> app(entry && entry->makeApplication
+                                                    ? entry->makeApplication(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
+    QStringList args = app->arguments();
     args.removeFirst();
     if (args.isEmpty()) {
         printUsage();

@@ -66,14 +66,13 @@ struct TransmissionReport {
 // Sends ControllerText to the controller on `port`: frame, write, 0.5 s wait
 // with window events running, drain, evaluate the first received character.
 // ACK: green lamp, count 0 (TRX-20: then the installed PLC exchange when
-// asked). NAK,
-// anything else or nothing: red lamp, count + 1, the frame again; after
-// maxFailures failed frames the warning is shown once and the transmission
-// ends. A port failure or a text code page 949 cannot carry ends it at once
-// with a message naming the port, and a red lamp. Clean-up always: receive
-// buffer discarded, MarkingText, ControllerText and the model's receive data
-// emptied, the failure count 0. A transmission started while another one is
-// under way (from an event handler running during a wait) is refused and
+// asked). NAK, anything else or nothing: red lamp, count + 1, the frame again;
+// after maxFailures failed frames the warning is shown once and the
+// transmission ends. A port failure or a text code page 949 cannot carry ends
+// it at once with a message naming the port, and a red lamp. Clean-up always:
+// receive buffer discarded, MarkingText, ControllerText and the model's receive
+// data emptied, the failure count 0. A transmission started while another one
+// is under way (from an event handler running during a wait) is refused and
 // logged. User-interface thread only.
 TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
                             const TransmissionOptions& options);

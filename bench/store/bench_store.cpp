@@ -5,6 +5,7 @@
 #include "store/BulkDelete.h"
 #include "store/Connection.h"
 #include "store/ModProgramSettingData.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 #include "store/Schema.h"
 
@@ -65,7 +66,7 @@ void BM_ConnectionCycle(benchmark::State& state) {
             break;
         }
         Recordset rs;
-        if (!rs.Open(QStringLiteral("select * from ProgramSetting where P_ID"), conn).ok()) {
+        if (!rs.Open(QueryText::AllByKey(Table::ProgramSetting), conn).ok()) {
             state.SkipWithError("query failed");
             break;
         }

@@ -31,9 +31,9 @@ public:
     CommResult Open();
 };
 
-// Opens the run screen's device links at its load: ComYNS7 (the PLC) and the
-// carving port. A failure does not stop the other; all failures are shown in
-// one message (title "통신에러!") and returned. User-interface thread only.
+// Opens the run screen's device links at its load: ComYNS7 (the PLC, see
+// OpenPlcPort) and the carving port. A failure does not stop the other; all
+// failures are shown in one message (title "통신에러!") and returned. User-interface thread only.
 CommResult OpenRunScreenLinks(CarvingLink& carving);
 
 } // namespace marking

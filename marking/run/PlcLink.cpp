@@ -3,6 +3,7 @@
 #include "common/MessagePort.h"
 #include "common/ModDelayTime.h"
 #include "common/SharedValues.h"
+#include "controllers/send/Transmission.h"
 #include "serial/CommLog.h"
 #include "serial/CommunicationLamp.h"
 #include "serial/Drain.h"
@@ -55,6 +56,10 @@ std::int32_t& PLCCommunicationErrorCount() {
 
 void CancelPlcExchange() {
     cancelRequested() = true;
+}
+
+void InstallPlcExchange() {
+    send::SetPlcExchange({&ModYNS7Communication, &CancelPlcExchange});
 }
 
 void ModYNS7Communication() {
@@ -135,6 +140,7 @@ void ModYNS7Communication() {
 }
 
 CommResult OpenPlcPort() {
+    InstallPlcExchange();
     CommPort& port = Ports().ComYNS7;
     const int com = Shared().ProgramSettings.PLCComPort + 1;
     if (CommResult r = port.SetCommPort(com); !r)

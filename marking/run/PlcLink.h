@@ -31,8 +31,16 @@ void ModYNS7Communication();
 // Stops a running PLC repetition before its next frame.
 void CancelPlcExchange();
 
-// Opens ComYNS7 on COM (ProgramSettings.PLCComPort + 1) with the line
-// settings of the settings store ("Ports" / "PLCSettings", "9600,N,8,1").
+// Makes ModYNS7Communication the exchange that follows an acknowledged TRX-20
+// frame (send::SetPlcExchange), and CancelPlcExchange part of
+// send::CancelTransmission. OpenPlcPort does it.
+void InstallPlcExchange();
+
+// Installs the PLC exchange (InstallPlcExchange), then opens ComYNS7 on COM
+// (ProgramSettings.PLCComPort + 1) with the line settings of the settings
+// store ("Ports" / "PLCSettings", "9600,N,8,1"). The exchange stays installed
+// when the port does not open: it then reports the port failure after the
+// next acknowledged frame, as it would for a device that went away.
 CommResult OpenPlcPort();
 
 } // namespace marking

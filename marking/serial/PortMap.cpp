@@ -1,32 +1,37 @@
 #include "serial/PortMap.h"
 
-#include <QSettings>
+#include "common/SettingsStore.h"
 
 namespace marking {
 
+namespace {
+// The "Ports" group of the program's settings store.
+std::unique_ptr<QSettings> openPorts() {
+    auto settings = OpenSettings();
+    settings->beginGroup(QStringLiteral("Ports"));
+    return settings;
+}
+} // namespace
+
 QString DevicePathForCom(int number) {
     const QString fallback = QStringLiteral("/dev/ttyS%1").arg(number - 1);
-    QSettings s(QStringLiteral("Marking Program"), QStringLiteral("Marking Program"));
-    s.beginGroup(QStringLiteral("Ports"));
-    const QString path = s.value(QStringLiteral("COM%1").arg(number)).toString().trimmed();
+    const QString path =
+        openPorts()->value(QStringLiteral("COM%1").arg(number)).toString().trimmed();
     return path.isEmpty() ? fallback : path;
 }
 
 void SetDevicePathForCom(int number, const QString& path) {
-    QSettings s(QStringLiteral("Marking Program"), QStringLiteral("Marking Program"));
-    s.beginGroup(QStringLiteral("Ports"));
+    auto settings = openPorts();
     const QString key = QStringLiteral("COM%1").arg(number);
     if (path.isEmpty())
-        s.remove(key);
+        settings->remove(key);
     else
-        s.setValue(key, path);
-    s.sync();
+        settings->setValue(key, path);
+    settings->sync();
 }
 
 QString PortSettingFromStore(const QString& key, const QString& fallback) {
-    QSettings s(QStringLiteral("Marking Program"), QStringLiteral("Marking Program"));
-    s.beginGroup(QStringLiteral("Ports"));
-    const QString v = s.value(key).toString().trimmed();
+    const QString v = openPorts()->value(key).toString().trimmed();
     return v.isEmpty() ? fallback : v;
 }
 

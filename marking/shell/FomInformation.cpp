@@ -2,9 +2,9 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
+#include "common/SettingsStore.h"
 #include "common/widgets/ScreenBehaviour.h"
 #include "common/widgets/ScreenHost.h"
-#include "common/widgets/SettingsStore.h"
 #include "shell/Pictures.h"
 
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "shell/PasswordStore.h"
 
-#include "common/widgets/SettingsStore.h"
+#include "common/SettingsStore.h"
 
 namespace marking::shell {
 

@@ -1,7 +1,9 @@
 #include "store/BulkDelete.h"
 
 #include "common/ProgramDirectory.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 
 namespace marking {
@@ -46,13 +48,13 @@ Result<bool> always(const Recordset&) {
 } // namespace
 
 Status MarkingWorkAllDelete(const QString& directory) {
-    return deleteWalk(directory, QStringLiteral("select * from MarkingWork"), always);
+    return deleteWalk(directory, QueryText::All(Table::MarkingWork), always);
 }
 
 Status MarkingWorkDatabaseNullRecordDelete(const QString& directory) {
-    return deleteWalk(directory, QStringLiteral("select * from MarkingWork where W_ID"),
+    return deleteWalk(directory, QueryText::AllByKey(Table::MarkingWork),
                       [](const Recordset& rs) -> Result<bool> {
-                          Result<QVariant> data = rs.Value(QStringLiteral("W_Data"));
+                          Result<QVariant> data = rs.Value(col::W_Data);
                           if (!data)
                               return data.error();
                           return data.value().isNull();
@@ -60,7 +62,7 @@ Status MarkingWorkDatabaseNullRecordDelete(const QString& directory) {
 }
 
 Status MarkingDataAllDelete(const QString& directory) {
-    return deleteWalk(directory, QStringLiteral("select * from MarkingSetting"), always);
+    return deleteWalk(directory, QueryText::All(Table::MarkingSetting), always);
 }
 
 } // namespace store

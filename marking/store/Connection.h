@@ -55,18 +55,22 @@ public:
     void Rollback();
     bool InTransaction() const;
 
-    // Runs one statement of the store's own (schema, set-up). Values are bound.
-    Status Execute(const QString& sql, const QVariantList& values = {});
-
     // An error of the driver turned into a StoreError naming this file.
     StoreError ErrorFrom(const QSqlError& error) const;
     StoreError Error(StoreError::Kind kind, const QString& reason) const;
 
-    // The Qt SQL connection (for the store's own code).
+private:
+    // Rows are read and written through a Recordset over one of the
+    // program's query texts; only the schema's set-up of a new file runs
+    // statements of its own (CREATE TABLE, the initial rows).
+    friend class Recordset;
+    friend Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withInitialRows);
+
+    // Runs one statement of the schema's set-up. Values are bound.
+    Status Execute(const QString& sql, const QVariantList& values = {});
+    // The Qt SQL connection.
     QSqlDatabase Database() const;
 
-private:
-    friend class Recordset;
     struct State;
     // One prepared statement per text, kept until Close: a row walk reuses it.
     Result<QSqlQuery*> prepared(const QString& sql);

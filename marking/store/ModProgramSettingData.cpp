@@ -1,7 +1,9 @@
 #include "store/ModProgramSettingData.h"
 
 #include "common/ProgramDirectory.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 
 namespace marking {
@@ -9,10 +11,8 @@ namespace marking {
 namespace store {
 
 namespace {
-const QString kSettingsQuery = QStringLiteral("select * from ProgramSetting where P_ID");
-
-template <class T> Status read(const Recordset& rs, const char* column, T& out) {
-    const QString name = QString::fromLatin1(column);
+template <class T> Status read(const Recordset& rs, QLatin1StringView column, T& out) {
+    const QString name = column;
     Result<QVariant> v = rs.Value(name);
     if (!v)
         return v.error();
@@ -48,7 +48,7 @@ Status LoadProgramSettings(const QString& directory, ProgramSettingsRecord& reco
     if (Status s = conn.Open(directory, DatabaseFile::Database); !s)
         return s;
     Recordset rs;
-    if (Status s = rs.Open(kSettingsQuery, conn); !s)
+    if (Status s = rs.Open(QueryText::AllByKey(Table::ProgramSetting), conn); !s)
         return s;
     if (rs.RecordCount() != 1)
         return Status(); // no row or several: the record keeps its content
@@ -57,24 +57,24 @@ Status LoadProgramSettings(const QString& directory, ProgramSettingsRecord& reco
     // Converted into a copy first: a failing column leaves the record whole.
     ProgramSettingsRecord r = record;
     const Status steps[] = {
-        read(rs, "P_SingleMarking", r.SingleMarking),
-        read(rs, "P_ContinuityMarking", r.ContinuityMarking),
-        read(rs, "P_FileMarking", r.FileMarking),
-        read(rs, "P_PrintControler", r.PrintControler),
-        read(rs, "P_PLC", r.PLC),
-        read(rs, "P_CarvingMachine", r.CarvingMachine),
-        read(rs, "P_PipeSide", r.PipeSide),
-        read(rs, "P_DotDimension", r.DotDimension),
-        read(rs, "P_LetterIntervalDotVolume", r.LetterIntervalDotVolume),
-        read(rs, "P_Revision", r.Revision),
-        read(rs, "P_HeadHome", r.HeadHome),
-        read(rs, "P_GAP", r.GAP),
-        read(rs, "P_Pulse", r.Pulse),
-        read(rs, "P_StopperPulse", r.StopperPulse),
-        read(rs, "P_PrintControlerComPort", r.PrintControlerComPort),
-        read(rs, "P_PLCComPort", r.PLCComPort),
-        read(rs, "P_CarvingMachineComPort", r.CarvingMachineComPort),
-        read(rs, "P_FileMarkingDataIntervalCheck", r.FileMarkingDataIntervalCheck),
+        read(rs, col::P_SingleMarking, r.SingleMarking),
+        read(rs, col::P_ContinuityMarking, r.ContinuityMarking),
+        read(rs, col::P_FileMarking, r.FileMarking),
+        read(rs, col::P_PrintControler, r.PrintControler),
+        read(rs, col::P_PLC, r.PLC),
+        read(rs, col::P_CarvingMachine, r.CarvingMachine),
+        read(rs, col::P_PipeSide, r.PipeSide),
+        read(rs, col::P_DotDimension, r.DotDimension),
+        read(rs, col::P_LetterIntervalDotVolume, r.LetterIntervalDotVolume),
+        read(rs, col::P_Revision, r.Revision),
+        read(rs, col::P_HeadHome, r.HeadHome),
+        read(rs, col::P_GAP, r.GAP),
+        read(rs, col::P_Pulse, r.Pulse),
+        read(rs, col::P_StopperPulse, r.StopperPulse),
+        read(rs, col::P_PrintControlerComPort, r.PrintControlerComPort),
+        read(rs, col::P_PLCComPort, r.PLCComPort),
+        read(rs, col::P_CarvingMachineComPort, r.CarvingMachineComPort),
+        read(rs, col::P_FileMarkingDataIntervalCheck, r.FileMarkingDataIntervalCheck),
     };
     for (const Status& s : steps) {
         if (!s) {
@@ -93,7 +93,7 @@ Result<std::optional<bool>> ReadProgramSettingFlag(const QString& column) {
     if (Status s = conn.Open(DatabaseFile::Database); !s)
         return s.error();
     Recordset rs;
-    if (Status s = rs.Open(kSettingsQuery, conn); !s)
+    if (Status s = rs.Open(QueryText::AllByKey(Table::ProgramSetting), conn); !s)
         return s.error();
     if (rs.RecordCount() != 1)
         return std::optional<bool>();
@@ -107,11 +107,11 @@ Result<std::optional<bool>> ReadProgramSettingFlag(const QString& column) {
 }
 
 Result<std::optional<bool>> ReadMarkingWorkDeleteCheck() {
-    return ReadProgramSettingFlag(QStringLiteral("P_MarkingWorkDeleteCheck"));
+    return ReadProgramSettingFlag(col::P_MarkingWorkDeleteCheck);
 }
 
 Result<std::optional<bool>> ReadNullRecordDelete() {
-    return ReadProgramSettingFlag(QStringLiteral("P_NullRecordDelete"));
+    return ReadProgramSettingFlag(col::P_NullRecordDelete);
 }
 
 } // namespace store

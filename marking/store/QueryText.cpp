@@ -9,16 +9,10 @@ namespace marking::store {
 
 namespace {
 
-struct KeyedTable {
-    const char* table;
-    const char* key;
-};
-
-// The tables the program queries, with their keys.
-const KeyedTable kTables[] = {
-    {"ProgramSetting", "P_ID"}, {"MarkingSetting", "M_ID"}, {"MarkingWork", "W_ID"},
-    {"CarvingWork", "C_ID"},    {"SpecialLetter", "S_ID"},  {"WorkReport", "R_ID"},
-};
+const QString& selectFrom() {
+    static const QString text = QStringLiteral("select * from ");
+    return text;
+}
 
 StoreError unknown(const QString& text, const QString& why = QString()) {
     QString shown = text;
@@ -45,12 +39,12 @@ bool startsWith(const QString& text, const QString& prefix) {
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
-MappedQuery make(const QString& text, const KeyedTable& t, const QString& where,
-                 const QString& order, QVariantList values = {}) {
+MappedQuery make(const QString& text, Table t, const QString& where, const QString& order,
+                 QVariantList values = {}) {
     MappedQuery q;
     q.text = text;
-    q.table = QString::fromLatin1(t.table);
-    q.key = QString::fromLatin1(t.key);
+    q.table = TableName(t);
+    q.key = KeyColumn(t);
     q.sql = QStringLiteral("SELECT * FROM %1").arg(q.table);
     if (!where.isEmpty())
         q.sql += QStringLiteral(" WHERE ") + where;
@@ -60,7 +54,7 @@ MappedQuery make(const QString& text, const KeyedTable& t, const QString& where,
 }
 
 // The work report's date queries; rest is what follows the fixed start.
-Result<MappedQuery> dateEquals(const QString& text, const KeyedTable& t, const QString& rest) {
+Result<MappedQuery> dateEquals(const QString& text, Table t, const QString& rest) {
     static const QRegularExpression form(QStringLiteral("^([^']*)' AND R_WorkTeam = (.*)$"),
                                          QRegularExpression::CaseInsensitiveOption);
     const auto m = form.match(rest);
@@ -76,7 +70,7 @@ Result<MappedQuery> dateEquals(const QString& text, const KeyedTable& t, const Q
                 {date.toString(Qt::ISODate), *team});
 }
 
-Result<MappedQuery> dateBetween(const QString& text, const KeyedTable& t, const QString& rest) {
+Result<MappedQuery> dateBetween(const QString& text, Table t, const QString& rest) {
     static const QRegularExpression form(
         QStringLiteral("^([^#]*)#\\s+and\\s+#([^#]*)#"
                        "(?:\\s+AND\\s+R_WorkTeam\\s*=\\s*(-?\\d{1,9}))?"
@@ -100,7 +94,69 @@ Result<MappedQuery> dateBetween(const QString& text, const KeyedTable& t, const 
     return make(text, t, where, order, values);
 }
 
+// The fixed parts of the work report's texts, as the mapping below reads them.
+const QString& reportByDate() {
+    static const QString text = QStringLiteral(" where  R_ID order by  R_Date");
+    return text;
+}
+const QString& reportDayStart() {
+    static const QString text = QStringLiteral(" Where R_Date = '");
+    return text;
+}
+const QString& reportBetweenStart() {
+    static const QString text = QStringLiteral(" where R_Date between #");
+    return text;
+}
+const QString& methodCondition() {
+    static const QString text = QStringLiteral(" where M_MarkingMethod=");
+    return text;
+}
+
 } // namespace
+
+namespace QueryText {
+
+QString All(Table table) {
+    return selectFrom() + TableName(table);
+}
+
+QString AllByKey(Table table) {
+    return All(table) + QStringLiteral(" where ") + KeyColumn(table);
+}
+
+QString ByKey(Table table, qint64 key) {
+    return AllByKey(table) + QStringLiteral(" = ") + QString::number(key);
+}
+
+QString ByLowerCaseKey(Table table, qint64 key) {
+    return All(table) + QStringLiteral(" where ") + QString(KeyColumn(table)).toLower() +
+           QStringLiteral(" = ") + QString::number(key);
+}
+
+QString MarkingSettingsOfMethod(int method) {
+    return All(Table::MarkingSetting) + methodCondition() + QString::number(method);
+}
+
+QString WorkReportByDate() {
+    return All(Table::WorkReport) + reportByDate();
+}
+
+QString WorkReportOfDay(const QDate& date, int workTeam) {
+    return All(Table::WorkReport) + reportDayStart() + DateText(date) +
+           QStringLiteral("' AND R_WorkTeam = ") + QString::number(workTeam);
+}
+
+QString WorkReportBetween(const QDate& from, const QDate& to, int workTeam) {
+    return All(Table::WorkReport) + reportBetweenStart() + DateText(from) +
+           QStringLiteral("# and #") + DateText(to) + QStringLiteral("#  AND R_WorkTeam = ") +
+           QString::number(workTeam) + QStringLiteral(" order by  R_Date");
+}
+
+} // namespace QueryText
+
+QString DateText(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+}
 
 QDate ParseDateText(const QString& text) {
     static const QRegularExpression form(
@@ -112,14 +168,13 @@ QDate ParseDateText(const QString& text) {
 }
 
 Result<MappedQuery> MapQueryText(const QString& text) {
-    static const QString select = QStringLiteral("select * from ");
-    if (!startsWith(text, select))
+    if (!startsWith(text, selectFrom()))
         return unknown(text);
-    const QString afterSelect = text.mid(select.size());
+    const QString afterSelect = text.mid(selectFrom().size());
 
-    for (const KeyedTable& t : kTables) {
-        const QString table = QString::fromLatin1(t.table);
-        const QString key = QString::fromLatin1(t.key);
+    for (const Table t : kAllTables) {
+        const QString table = TableName(t);
+        const QString key = KeyColumn(t);
         if (!startsWith(afterSelect, table))
             continue;
         const QString rest = afterSelect.mid(table.size());
@@ -138,25 +193,21 @@ Result<MappedQuery> MapQueryText(const QString& text) {
                 return unknown(text, QStringLiteral("번호가 아님"));
             return make(text, t, key + QStringLiteral(" = ?"), QString(), {*n});
         }
-        if (table == u"MarkingSetting") {
-            const QString byMethod = QStringLiteral(" where M_MarkingMethod=");
-            if (startsWith(rest, byMethod)) {
-                const std::optional<qlonglong> n = parseNumber(rest.mid(byMethod.size()));
+        if (t == Table::MarkingSetting) {
+            if (startsWith(rest, methodCondition())) {
+                const std::optional<qlonglong> n = parseNumber(rest.mid(methodCondition().size()));
                 if (!n)
                     return unknown(text, QStringLiteral("번호가 아님"));
                 return make(text, t, QStringLiteral("M_MarkingMethod = ?"), QString(), {*n});
             }
         }
-        if (table == u"WorkReport") {
-            if (rest.compare(QStringLiteral(" where  R_ID order by  R_Date"),
-                             Qt::CaseInsensitive) == 0)
+        if (t == Table::WorkReport) {
+            if (rest.compare(reportByDate(), Qt::CaseInsensitive) == 0)
                 return make(text, t, QStringLiteral("R_ID <> 0"), QStringLiteral("R_Date, R_ID"));
-            const QString equals = QStringLiteral(" Where R_Date = '");
-            if (startsWith(rest, equals))
-                return dateEquals(text, t, rest.mid(equals.size()));
-            const QString between = QStringLiteral(" where R_Date between #");
-            if (startsWith(rest, between))
-                return dateBetween(text, t, rest.mid(between.size()));
+            if (startsWith(rest, reportDayStart()))
+                return dateEquals(text, t, rest.mid(reportDayStart().size()));
+            if (startsWith(rest, reportBetweenStart()))
+                return dateBetween(text, t, rest.mid(reportBetweenStart().size()));
         }
         return unknown(text);
     }

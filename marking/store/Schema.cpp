@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/QueryText.h"
 
@@ -18,77 +19,80 @@ namespace marking::store {
 
 namespace {
 
-ColumnDef key(const char* name) {
-    return {QString::fromLatin1(name), ColumnType::Key};
+ColumnDef key(QLatin1StringView name) {
+    return {name, ColumnType::Key};
 }
-ColumnDef col(const char* name, ColumnType type, bool defaultZero = false) {
-    return {QString::fromLatin1(name), type, 0, defaultZero};
+ColumnDef column(QLatin1StringView name, ColumnType type, bool defaultZero = false) {
+    return {name, type, 0, defaultZero};
 }
-ColumnDef text(const char* name, int maxLength = 0) {
-    return {QString::fromLatin1(name), ColumnType::Text, maxLength, false};
+ColumnDef text(QLatin1StringView name, int maxLength = 0) {
+    return {name, ColumnType::Text, maxLength, false};
 }
 
 QList<TableDef> databaseTables() {
     using T = ColumnType;
     return {
-        {QStringLiteral("ProgramSetting"),
-         QStringLiteral("P_ID"),
-         {key("P_ID"),
-          col("P_SingleMarking", T::Int16),
-          col("P_ContinuityMarking", T::Int16),
-          col("P_FileMarking", T::Int16),
-          col("P_PrintControler", T::Int16),
-          col("P_CarvingMachine", T::Int16),
-          col("P_PLC", T::Int16),
-          col("P_PrintControlerComPort", T::Int16),
-          col("P_CarvingMachineComPort", T::Int16),
-          col("P_PLCComPort", T::Int16),
-          col("P_PipeSide", T::Int32),
-          col("P_LetterIntervalDotVolume", T::Int32),
-          col("P_HeadHome", T::Int32),
-          col("P_GAP", T::Int32),
-          col("P_DotDimension", T::Double),
-          col("P_Revision", T::Double),
-          col("P_Pulse", T::Double),
-          col("P_StopperPulse", T::Double),
-          col("P_MarkingWorkDeleteCheck", T::Bool),
-          col("P_NullRecordDelete", T::Bool),
-          col("P_FileMarkingDataIntervalCheck", T::Int16)}},
-        {QStringLiteral("MarkingSetting"),
-         QStringLiteral("M_ID"),
-         {key("M_ID"), col("M_MarkingMethod", T::Int16, true), text("M_Data", 500)}},
-        {QStringLiteral("MarkingWork"),
-         QStringLiteral("W_ID"),
-         {key("W_ID"), col("W_MarkingMethod", T::Int16, true), text("W_Data"),
-          col("W_Length", T::Int32, true), col("W_Pi", T::Int32, true),
-          col("W_PipeVolume", T::Int32, true), col("W_Parenthesis", T::Int16, true),
-          col("W_WorkTeam", T::Int16, true), col("W_Reptition", T::Int16, true),
-          col("W_LengthYesorNo", T::Int16, true), col("W_UnitYesorNo", T::Int16, true)}},
-        {QStringLiteral("CarvingWork"),
-         QStringLiteral("C_ID"),
-         {key("C_ID"), col("C_CarvingPipe", T::Int16, true), col("C_CarvingData", T::Int16, true)}},
-        {QStringLiteral("SpecialLetter"),
-         QStringLiteral("S_ID"),
-         {key("S_ID"), text("S_SpecialLetter"), text("S_FunctionKey"),
-          text("S_ControllerAddress")}},
+        {TableName(Table::ProgramSetting),
+         col::P_ID,
+         {key(col::P_ID),
+          column(col::P_SingleMarking, T::Int16),
+          column(col::P_ContinuityMarking, T::Int16),
+          column(col::P_FileMarking, T::Int16),
+          column(col::P_PrintControler, T::Int16),
+          column(col::P_CarvingMachine, T::Int16),
+          column(col::P_PLC, T::Int16),
+          column(col::P_PrintControlerComPort, T::Int16),
+          column(col::P_CarvingMachineComPort, T::Int16),
+          column(col::P_PLCComPort, T::Int16),
+          column(col::P_PipeSide, T::Int32),
+          column(col::P_LetterIntervalDotVolume, T::Int32),
+          column(col::P_HeadHome, T::Int32),
+          column(col::P_GAP, T::Int32),
+          column(col::P_DotDimension, T::Double),
+          column(col::P_Revision, T::Double),
+          column(col::P_Pulse, T::Double),
+          column(col::P_StopperPulse, T::Double),
+          column(col::P_MarkingWorkDeleteCheck, T::Bool),
+          column(col::P_NullRecordDelete, T::Bool),
+          column(col::P_FileMarkingDataIntervalCheck, T::Int16)}},
+        {TableName(Table::MarkingSetting),
+         col::M_ID,
+         {key(col::M_ID), column(col::M_MarkingMethod, T::Int16, true), text(col::M_Data, 500)}},
+        {TableName(Table::MarkingWork),
+         col::W_ID,
+         {key(col::W_ID), column(col::W_MarkingMethod, T::Int16, true), text(col::W_Data),
+          column(col::W_Length, T::Int32, true), column(col::W_Pi, T::Int32, true),
+          column(col::W_PipeVolume, T::Int32, true), column(col::W_Parenthesis, T::Int16, true),
+          column(col::W_WorkTeam, T::Int16, true), column(col::W_Reptition, T::Int16, true),
+          column(col::W_LengthYesorNo, T::Int16, true),
+          column(col::W_UnitYesorNo, T::Int16, true)}},
+        {TableName(Table::CarvingWork),
+         col::C_ID,
+         {key(col::C_ID), column(col::C_CarvingPipe, T::Int16, true),
+          column(col::C_CarvingData, T::Int16, true)}},
+        {TableName(Table::SpecialLetter),
+         col::S_ID,
+         {key(col::S_ID), text(col::S_SpecialLetter), text(col::S_FunctionKey),
+          text(col::S_ControllerAddress)}},
     };
 }
 
 QList<TableDef> reportTables() {
     using T = ColumnType;
-    return {
-        {QStringLiteral("WorkReport"),
-         QStringLiteral("R_ID"),
-         {key("R_ID"), col("R_Date", T::Date), col("R_WorkTeam", T::Int16), text("R_MarkingMethod"),
-          text("R_Data"), col("R_Length", T::Int32), col("R_WorkVolume", T::Int32)}}};
+    return {{TableName(Table::WorkReport),
+             col::R_ID,
+             {key(col::R_ID), column(col::R_Date, T::Date), column(col::R_WorkTeam, T::Int16),
+              text(col::R_MarkingMethod), text(col::R_Data), column(col::R_Length, T::Int32),
+              column(col::R_WorkVolume, T::Int32)}}};
 }
 
 // The print copy holds the texts of the report grid, so every column is text.
 QList<TableDef> printTables() {
-    return {{QStringLiteral("WorkReport"),
-             QStringLiteral("R_ID"),
-             {key("R_ID"), text("R_NO"), text("R_Date"), text("R_WorkTeam"),
-              text("R_MarkingMethod"), text("R_Data"), text("R_Length"), text("R_WorkVolume")}}};
+    return {{TableName(Table::WorkReport),
+             col::R_ID,
+             {key(col::R_ID), text(col::R_NO), text(col::R_Date), text(col::R_WorkTeam),
+              text(col::R_MarkingMethod), text(col::R_Data), text(col::R_Length),
+              text(col::R_WorkVolume)}}};
 }
 
 QString sqlType(const ColumnDef& c) {
@@ -355,43 +359,43 @@ QList<InitialRows> InitialContent(DatabaseFile file) {
     if (file != DatabaseFile::Database)
         return {};
     using Row = QList<std::pair<QString, QVariant>>;
-    auto p = [](const char* name, const QVariant& v) {
-        return std::pair<QString, QVariant>(QString::fromLatin1(name), v);
+    auto p = [](QLatin1StringView name, const QVariant& v) {
+        return std::pair<QString, QVariant>(name, v);
     };
     // A working station: TRX-20 on COM 1, the carving machine on COM 2, the
     // PLC on COM 3; the usual dot pitch and spacing; empty work rows removed
     // at start, the work list kept at exit.
-    InitialRows settings{QStringLiteral("ProgramSetting"),
-                         {Row{p("P_SingleMarking", 0),
-                              p("P_ContinuityMarking", 0),
-                              p("P_FileMarking", 0),
-                              p("P_PrintControler", 0),
-                              p("P_CarvingMachine", 0),
-                              p("P_PLC", 0),
-                              p("P_PrintControlerComPort", 0),
-                              p("P_CarvingMachineComPort", 1),
-                              p("P_PLCComPort", 2),
-                              p("P_PipeSide", 100),
-                              p("P_LetterIntervalDotVolume", 2),
-                              p("P_HeadHome", 300),
-                              p("P_GAP", 10),
-                              p("P_DotDimension", 0.1),
-                              p("P_Revision", 1.0),
-                              p("P_Pulse", 1.0),
-                              p("P_StopperPulse", 1.0),
-                              p("P_MarkingWorkDeleteCheck", false),
-                              p("P_NullRecordDelete", true),
-                              p("P_FileMarkingDataIntervalCheck", 0)}}};
+    InitialRows settings{TableName(Table::ProgramSetting),
+                         {Row{p(col::P_SingleMarking, 0),
+                              p(col::P_ContinuityMarking, 0),
+                              p(col::P_FileMarking, 0),
+                              p(col::P_PrintControler, 0),
+                              p(col::P_CarvingMachine, 0),
+                              p(col::P_PLC, 0),
+                              p(col::P_PrintControlerComPort, 0),
+                              p(col::P_CarvingMachineComPort, 1),
+                              p(col::P_PLCComPort, 2),
+                              p(col::P_PipeSide, 100),
+                              p(col::P_LetterIntervalDotVolume, 2),
+                              p(col::P_HeadHome, 300),
+                              p(col::P_GAP, 10),
+                              p(col::P_DotDimension, 0.1),
+                              p(col::P_Revision, 1.0),
+                              p(col::P_Pulse, 1.0),
+                              p(col::P_StopperPulse, 1.0),
+                              p(col::P_MarkingWorkDeleteCheck, false),
+                              p(col::P_NullRecordDelete, true),
+                              p(col::P_FileMarkingDataIntervalCheck, 0)}}};
     // The first row is the carving setting; the program uses it only when
     // the table holds at least two rows.
-    InitialRows carving{QStringLiteral("CarvingWork"),
-                        {Row{p("C_CarvingPipe", 0), p("C_CarvingData", 0)},
-                         Row{p("C_CarvingPipe", 0), p("C_CarvingData", 0)}}};
+    InitialRows carving{TableName(Table::CarvingWork),
+                        {Row{p(col::C_CarvingPipe, 0), p(col::C_CarvingData, 0)},
+                         Row{p(col::C_CarvingPipe, 0), p(col::C_CarvingData, 0)}}};
     // One row per glyph slot of the HVL-5: slots 1-50 are the bank of "@4",
     // 51-100 the bank of "@5". The function keys are those of the special
     // letter screen: F1-F10 rows 1-10, Shift rows 11-20, Ctrl rows 21-30, Alt
     // rows 31-39 (Alt+F4 is not used); later rows have no key.
-    InitialRows letters{QStringLiteral("SpecialLetter"), {}};
+    InitialRows letters{TableName(Table::SpecialLetter), {}};
     for (int slot = 1; slot <= 100; ++slot) {
         QString keyLabel;
         if (slot <= 10)
@@ -405,8 +409,8 @@ QList<InitialRows> InitialContent(DatabaseFile file) {
         else if (slot <= 39)
             keyLabel = QStringLiteral("Alt+F%1").arg(slot - 29);
         const QString number = QStringLiteral("%1").arg(slot, 3, 10, QLatin1Char('0'));
-        letters.rows << Row{p("S_SpecialLetter", QStringLiteral("S") + number),
-                            p("S_FunctionKey", keyLabel), p("S_ControllerAddress", number)};
+        letters.rows << Row{p(col::S_SpecialLetter, QStringLiteral("S") + number),
+                            p(col::S_FunctionKey, keyLabel), p(col::S_ControllerAddress, number)};
     }
     return {settings, carving, letters};
 }

@@ -4,8 +4,10 @@
 #include "common/SharedValues.h"
 #include "controllers/hvl5/Hvl5Modules.h"
 #include "controllers/hvl5/SpecialLetterStore.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/ModProgramSettingData.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 #include "work/RepetitionCheck.h"
 
@@ -48,7 +50,7 @@ RepetitionCheckOutcome ModContinuityMarkingDataRepetitionCheck() {
         }
         store::Recordset rows;
         if (store::Status s =
-                rows.Open(QStringLiteral("select * from MarkingWork where W_ID"), connection);
+                rows.Open(store::QueryText::AllByKey(store::Table::MarkingWork), connection);
             !s) {
             return StoreRefusal(s.error());
         }
@@ -56,16 +58,16 @@ RepetitionCheckOutcome ModContinuityMarkingDataRepetitionCheck() {
             return RepetitionCheckOutcome{}; // an empty work list: nothing to mark
         }
         rows.MoveFirst();
-        for (const char* column : {"W_Data", "W_Length", "W_Reptition", "W_Parenthesis"}) {
-            if (const store::Result<QVariant> v = rows.Value(QLatin1String(column)); !v) {
+        using namespace store::col;
+        for (const QLatin1StringView column : {W_Data, W_Length, W_Reptition, W_Parenthesis}) {
+            if (const store::Result<QVariant> v = rows.Value(column); !v) {
                 return StoreRefusal(v.error());
             }
         }
-        work.data = ColumnText(rows, QStringLiteral("W_Data"));
-        work.length = ColumnText(rows, QStringLiteral("W_Length"));
-        work.repetition = ColumnText(rows, QStringLiteral("W_Reptition"));
-        work.parenthesis =
-            static_cast<std::int16_t>(rows.Field(QStringLiteral("W_Parenthesis")).toInt());
+        work.data = ColumnText(rows, W_Data);
+        work.length = ColumnText(rows, W_Length);
+        work.repetition = ColumnText(rows, W_Reptition);
+        work.parenthesis = static_cast<std::int16_t>(rows.Field(W_Parenthesis).toInt());
     }
     shared.MarkingText = work.data;
     shared.ParenthesisSelection = work.parenthesis;

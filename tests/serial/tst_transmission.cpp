@@ -188,6 +188,26 @@ private slots:
         }
     }
 
+    void trx20Ack_withoutPlcExchangeInstalled_endsAtTheAck() {
+        startController(ControllerTRX20, script("ack"));
+        const send::PlcExchange installed = send::SetPlcExchange({});
+        QVERIFY(installed.run && installed.cancel);
+        QVERIFY(!send::PlcExchangeInstalled());
+        Shared().ControllerText = QStringLiteral("AB");
+        const send::TransmissionReport r = ModDataSendToTRX20();
+        QCOMPARE(r.outcome, Outcome::Ack);
+        QTest::qWait(50);
+        QCOMPARE(plc_->FrameCount(), 0);
+        QVERIFY(plcLamp_.States().isEmpty());
+        verifyCleanedUp(ControllerTRX20);
+        send::CancelTransmission(); // nothing installed to cancel: no effect
+        QVERIFY(OpenPlcPort().ok);  // installs it again
+        QVERIFY(send::PlcExchangeInstalled());
+        Shared().ControllerText = QStringLiteral("AB");
+        QCOMPARE(ModDataSendToTRX20().outcome, Outcome::Ack);
+        QCOMPARE(plcLamp_.States(), QList<LampState>{LampState::Green});
+    }
+
     void nakThenAck_repeatsUntilAcknowledged_data() {
         QTest::addColumn<PrintControllerModel>("model");
         QTest::addColumn<int>("naks");

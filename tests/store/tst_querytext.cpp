@@ -85,6 +85,80 @@ private slots:
         QCOMPARE(q.value().text, text);
     }
 
+    // The functions give the program's texts character for character, and
+    // the mapping takes each of them.
+    void builtTexts_areTheProgramTexts_data() {
+        using namespace QueryText;
+        QTest::addColumn<QString>("built");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("table");
+        const QDate day(2006, 9, 5);
+        const QDate last(2006, 9, 30);
+        QTest::newRow("settings") << AllByKey(Table::ProgramSetting)
+                                  << "select * from ProgramSetting where P_ID"
+                                  << "ProgramSetting";
+        QTest::newRow("marking texts")
+            << All(Table::MarkingSetting) << "select * from MarkingSetting"
+            << "MarkingSetting";
+        QTest::newRow("marking text")
+            << ByKey(Table::MarkingSetting, 12) << "select * from MarkingSetting where M_ID = 12"
+            << "MarkingSetting";
+        QTest::newRow("marking method")
+            << MarkingSettingsOfMethod(2) << "select * from MarkingSetting where M_MarkingMethod=2"
+            << "MarkingSetting";
+        QTest::newRow("work") << All(Table::MarkingWork) << "select * from MarkingWork"
+                              << "MarkingWork";
+        QTest::newRow("work list")
+            << AllByKey(Table::MarkingWork) << "select * from MarkingWork where W_ID"
+            << "MarkingWork";
+        QTest::newRow("one work") << ByKey(Table::MarkingWork, 12)
+                                  << "select * from MarkingWork where W_ID = 12"
+                                  << "MarkingWork";
+        QTest::newRow("work to exchange")
+            << ByLowerCaseKey(Table::MarkingWork, 7) << "select * from MarkingWork where w_id = 7"
+            << "MarkingWork";
+        QTest::newRow("carving") << AllByKey(Table::CarvingWork)
+                                 << "select * from CarvingWork where C_ID"
+                                 << "CarvingWork";
+        QTest::newRow("letters") << AllByKey(Table::SpecialLetter)
+                                 << "select * from SpecialLetter where S_ID"
+                                 << "SpecialLetter";
+        QTest::newRow("letter") << ByKey(Table::SpecialLetter, 51)
+                                << "select * from SpecialLetter where S_ID = 51"
+                                << "SpecialLetter";
+        QTest::newRow("report") << AllByKey(Table::WorkReport)
+                                << "select * from WorkReport where R_ID"
+                                << "WorkReport";
+        QTest::newRow("report by date")
+            << WorkReportByDate() << "select * from WorkReport where  R_ID order by  R_Date"
+            << "WorkReport";
+        QTest::newRow("report of a day")
+            << WorkReportOfDay(day, 4)
+            << "select * from WorkReport Where R_Date = '2006-09-05' AND R_WorkTeam = 4"
+            << "WorkReport";
+        QTest::newRow("report of a range")
+            << WorkReportBetween(day, last, 2)
+            << "select * from WorkReport where R_Date between #2006-09-05# and #2006-09-30#  AND "
+               "R_WorkTeam = 2 order by  R_Date"
+            << "WorkReport";
+        QTest::newRow("print copy") << All(Table::WorkReport) << "select * from WorkReport"
+                                    << "WorkReport";
+    }
+    void builtTexts_areTheProgramTexts() {
+        QFETCH(QString, built);
+        QFETCH(QString, text);
+        QFETCH(QString, table);
+        QCOMPARE(built, text);
+        const Result<MappedQuery> q = MapQueryText(built);
+        QVERIFY2(q.ok(), qPrintable(q.ok() ? QString() : q.error().Text()));
+        QCOMPARE(q.value().table, table);
+    }
+
+    void builtTexts_invalidDate_refused() {
+        QVERIFY(!MapQueryText(QueryText::WorkReportOfDay(QDate(), 0)).ok());
+        QVERIFY(!MapQueryText(QueryText::WorkReportBetween(QDate(2006, 9, 1), QDate(), 0)).ok());
+    }
+
     void otherTexts_refused_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << "";

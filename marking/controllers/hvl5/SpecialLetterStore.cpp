@@ -1,6 +1,8 @@
 #include "controllers/hvl5/SpecialLetterStore.h"
 
+#include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 
 namespace marking::hvl5 {
@@ -12,7 +14,7 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
     }
     store::Recordset rows;
     if (store::Status s =
-            rows.Open(QStringLiteral("select * from SpecialLetter where S_ID"), connection);
+            rows.Open(store::QueryText::AllByKey(store::Table::SpecialLetter), connection);
         !s) {
         return s.error();
     }
@@ -34,17 +36,18 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
     rows.MoveFirst();
     for (int slot = 0; slot < SpecialLetterTable::kSlots && !rows.Eof(); ++slot) {
         SpecialLetter row;
-        for (const char* column :
-             {"S_ID", "S_SpecialLetter", "S_FunctionKey", "S_ControllerAddress"}) {
-            const store::Result<QVariant> value = rows.Value(QLatin1String(column));
+        for (const QLatin1StringView column :
+             {store::col::S_ID, store::col::S_SpecialLetter, store::col::S_FunctionKey,
+              store::col::S_ControllerAddress}) {
+            const store::Result<QVariant> value = rows.Value(column);
             if (!value) {
                 return value.error();
             }
         }
-        row.id = rows.Field(QStringLiteral("S_ID")).toInt();
-        row.letter = rows.Field(QStringLiteral("S_SpecialLetter")).toString();
-        row.functionKey = rows.Field(QStringLiteral("S_FunctionKey")).toString();
-        row.controllerAddress = rows.Field(QStringLiteral("S_ControllerAddress")).toString();
+        row.id = rows.Field(store::col::S_ID).toInt();
+        row.letter = rows.Field(store::col::S_SpecialLetter).toString();
+        row.functionKey = rows.Field(store::col::S_FunctionKey).toString();
+        row.controllerAddress = rows.Field(store::col::S_ControllerAddress).toString();
         letters.push_back(std::move(row));
         rows.MoveNext();
     }

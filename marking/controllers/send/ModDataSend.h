@@ -9,7 +9,7 @@
 namespace marking {
 
 // TRX-20: frame STX "3" text ETX check; an acknowledged frame is followed by
-// the PLC exchange (ModYNS7Communication).
+// the PLC exchange that the run layer installed (send::SetPlcExchange).
 send::TransmissionReport ModDataSendToTRX20();
 // TRX-30: frame STX "3" text ETX.
 send::TransmissionReport ModDataSendToTRX30();

@@ -7,8 +7,9 @@
 #include "controllers/hvl5/Hvl5Engine.h"
 #include "controllers/trx20/Trx20Engine.h"
 #include "controllers/trx30/Trx30Engine.h"
-#include "run/PlcLink.h"
 #include "serial/CommLog.h"
+
+#include <utility>
 
 namespace marking::send {
 
@@ -39,6 +40,11 @@ bool& underWay() {
 bool& cancelRequested() {
     static bool flag = false;
     return flag;
+}
+
+PlcExchange& plcExchange() {
+    static PlcExchange exchange;
+    return exchange;
 }
 
 const QString& errorTitle() {
@@ -137,10 +143,19 @@ bool TransmissionUnderWay() {
     return underWay();
 }
 
+PlcExchange SetPlcExchange(PlcExchange exchange) {
+    return std::exchange(plcExchange(), std::move(exchange));
+}
+
+bool PlcExchangeInstalled() {
+    return bool(plcExchange().run);
+}
+
 void CancelTransmission() {
     if (underWay())
         cancelRequested() = true;
-    CancelPlcExchange();
+    if (plcExchange().cancel)
+        plcExchange().cancel();
 }
 
 TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
@@ -233,8 +248,12 @@ TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
             report.outcome = Outcome::Ack;
             log.outcome = QStringLiteral("ack");
             WriteCommLog(log);
-            if (options.plcExchange && model == ControllerTRX20)
-                ModYNS7Communication();
+            if (options.plcExchange && model == ControllerTRX20 && plcExchange().run) {
+                // A copy: the exchange lets window events run, and a handler
+                // may install another one meanwhile.
+                const std::function<void()> run = plcExchange().run;
+                run();
+            }
             cleanUp();
             return report;
         }

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 namespace marking::send {
 
@@ -38,9 +39,21 @@ const ControllerProfile& Profile(PrintControllerModel model);
 
 struct TransmissionOptions {
     CommunicationLamp* lamp = nullptr; // print controller lamp; nullptr: none
-    bool plcExchange = false;          // after an acknowledged TRX-20 frame
+    bool plcExchange = false;          // the PLC exchange after an acknowledged TRX-20 frame
     DrainLimits drain;
 };
+
+// The PLC exchange that follows an acknowledged TRX-20 frame. The transmissions
+// know nothing of the PLC: the run screen's links, which own the PLC port,
+// install their exchange here when they open it. Without one, an
+// acknowledgement ends the transmission. User-interface thread only.
+struct PlcExchange {
+    std::function<void()> run;    // runs one exchange to its end
+    std::function<void()> cancel; // stops a running exchange before its next frame
+};
+// Installs `exchange` (an empty one removes it) and returns the one before.
+PlcExchange SetPlcExchange(PlcExchange exchange);
+bool PlcExchangeInstalled();
 
 struct TransmissionReport {
     Outcome outcome = Outcome::Failed;
@@ -52,14 +65,14 @@ struct TransmissionReport {
 
 // Sends ControllerText to the controller on `port`: frame, write, 0.5 s wait
 // with window events running, drain, evaluate the first received character.
-// ACK: green lamp, count 0 (TRX-20: then the PLC exchange when asked). NAK,
-// anything else or nothing: red lamp, count + 1, the frame again; after
-// maxFailures failed frames the warning is shown once and the transmission
-// ends. A port failure or a text code page 949 cannot carry ends it at once
-// with a message naming the port, and a red lamp. Clean-up always: receive
-// buffer discarded, MarkingText, ControllerText and the model's receive data
-// emptied, the failure count 0. A transmission started while another one is
-// under way (from an event handler running during a wait) is refused and
+// ACK: green lamp, count 0 (TRX-20: then the installed PLC exchange when
+// asked). NAK, anything else or nothing: red lamp, count + 1, the frame again;
+// after maxFailures failed frames the warning is shown once and the
+// transmission ends. A port failure or a text code page 949 cannot carry ends
+// it at once with a message naming the port, and a red lamp. Clean-up always:
+// receive buffer discarded, MarkingText, ControllerText and the model's receive
+// data emptied, the failure count 0. A transmission started while another one
+// is under way (from an event handler running during a wait) is refused and
 // logged. User-interface thread only.
 TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
                             const TransmissionOptions& options);
@@ -67,7 +80,8 @@ TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
 // A transmission is running (its waits let window events run).
 bool TransmissionUnderWay();
 // Ends the running transmission after its current attempt (an acknowledged
-// attempt still counts), and stops a PLC repetition before its next frame.
+// attempt still counts), and stops the installed PLC exchange's repetition
+// before its next frame.
 void CancelTransmission();
 
 // Program-wide state of each model.

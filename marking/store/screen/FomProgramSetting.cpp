@@ -1,9 +1,9 @@
 #include "store/screen/FomProgramSetting.h"
 
 #include "common/MessagePort.h"
+#include "common/SettingsStore.h"
 #include "common/widgets/ScreenBehaviour.h"
 #include "common/widgets/ScreenHost.h"
-#include "common/widgets/SettingsStore.h"
 #include "store/Connection.h"
 #include "store/Recordset.h"
 

@@ -1,4 +1,4 @@
-#include "common/widgets/SettingsStore.h"
+#include "common/SettingsStore.h"
 
 namespace marking {
 

@@ -13,5 +13,6 @@ int CmdConvert(const QStringList& args);
 int CmdFrame(const QStringList& args);
 int CmdExpand(const QStringList& args);
 int CmdSend(const QStringList& args);
+int CmdReportSync(const QStringList& args);
 
 } // namespace markingctl

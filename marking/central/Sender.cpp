@@ -19,8 +19,9 @@ QString DeliveryState::Text() const {
         return QString();
     case Delivery::Delivered:
         return QStringLiteral("중앙 전송 완료");
-    case Delivery::Waiting:
-        return QStringLiteral("중앙 전송 대기 %1건").arg(waiting_);
+    case Delivery::Waiting: // 0: the first round has not counted yet
+        return waiting_ > 0 ? QStringLiteral("중앙 전송 대기 %1건").arg(waiting_)
+                            : QStringLiteral("중앙 전송 대기");
     case Delivery::Failing:
         return QStringLiteral("중앙 전송 실패 (대기 %1건)").arg(waiting_);
     }

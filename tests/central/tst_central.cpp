@@ -163,6 +163,7 @@ private slots:
         QSqlQuery q(off.conn.Database());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && q.next());
         QCOMPARE(q.value(0).toInt(), 2); // WorkReport and its key sequence only
+        QCOMPARE(off.Outbox(), 0);
 
         Station on(station(QStringLiteral("LINE-1")));
         QVERIFY(on.ok && on.Save(2, QStringLiteral("W")));

@@ -179,7 +179,13 @@ private slots:
 
     void sync_deliversInOrderInBatches_andNeverTwice() {
         Station s(station(QStringLiteral("LINE-1")));
-        QVERIFY(s.ok && s.Save(1200, QStringLiteral("W")));
+        QVERIFY(s.ok && s.Save(1200, QStringLiteral("O'\\W")));
+        // A row without a marking method (method 3 writes none).
+        QSqlQuery(s.conn.Database())
+            .exec(QStringLiteral("UPDATE WorkReport SET R_MarkingMethod = NULL WHERE R_ID = 3"));
+        QSqlQuery(s.conn.Database())
+            .exec(
+                QStringLiteral("UPDATE CentralOutbox SET O_MarkingMethod = NULL WHERE O_RId = 3"));
         QList<QPair<int, int>> progress;
         SyncOptions o;
         o.batchSize = 500;

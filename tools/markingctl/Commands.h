@@ -20,5 +20,6 @@ int CmdReport(const QStringList& args);
 // The application object of a subcommand that draws (fonts, painting): a Gui
 // application on the offscreen platform. The others get a QCoreApplication.
 QCoreApplication* MakeOffscreenGuiApplication(int& argc, char** argv);
+int CmdReportSync(const QStringList& args);
 
 } // namespace markingctl

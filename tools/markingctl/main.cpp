@@ -32,7 +32,20 @@ const Entry kCommands[] = {
     {"send", CmdSend,
      "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--] TEXT"},
     {"report", CmdReport, "report --pdf FILE DIR", MakeOffscreenGuiApplication},
+    {"report sync", CmdReportSync, "report sync DIR [--central URL]"},
 };
+
+// The entry for the arguments: a two-word name ("report sync") before a one-word one.
+const Entry* findEntry(const QStringList& args) {
+    const QString two = args.size() > 1 ? args[0] + u' ' + args[1] : QString();
+    for (const Entry& e : kCommands)
+        if (!two.isEmpty() && two == QLatin1String(e.name))
+            return &e;
+    for (const Entry& e : kCommands)
+        if (args[0] == QLatin1String(e.name))
+            return &e;
+    return nullptr;
+}
 
 void printUsage() {
     std::fputs("usage: markingctl <subcommand> [options] [--] TEXT\nsubcommands:\n", stderr);
@@ -57,19 +70,17 @@ int main(int argc, char** argv) {
         printUsage();
         return ExitUsage;
     }
-    const QString sub = args.takeFirst();
-    for (const Entry& e : kCommands) {
-        if (sub == QLatin1String(e.name)) {
-            try {
-                return e.run(args);
-            } catch (const UsageError& err) {
-                std::fprintf(stderr, "markingctl %s: %s\n", e.name, qPrintable(err.message));
-                std::fprintf(stderr, "usage: markingctl %s\n", e.usage);
-                return ExitUsage;
-            }
+    if (const Entry* e = findEntry(args)) {
+        args = args.mid(QString::fromLatin1(e->name).count(u' ') + 1);
+        try {
+            return e->run(args);
+        } catch (const UsageError& err) {
+            std::fprintf(stderr, "markingctl %s: %s\n", e->name, qPrintable(err.message));
+            std::fprintf(stderr, "usage: markingctl %s\n", e->usage);
+            return ExitUsage;
         }
     }
-    std::fprintf(stderr, "markingctl: unknown subcommand '%s'\n", qPrintable(sub));
+    std::fprintf(stderr, "markingctl: unknown subcommand '%s'\n", qPrintable(args.first()));
     printUsage();
     return ExitUsage;
 }

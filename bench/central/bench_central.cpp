@@ -7,6 +7,8 @@
 #include "central/PlantSearch.h"
 #include "central/Sender.h"
 #include "central/Sync.h"
+#include "store/Columns.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 #include "store/Schema.h"
 
@@ -62,16 +64,21 @@ bool fillOutbox(const QString& dir, const Settings& settings, int rows) {
     if (!conn.Open(dir, store::DatabaseFile::Report).ok())
         return false;
     store::Transaction tx(conn);
-    QSqlQuery q(conn.Database());
-    q.prepare(
-        QStringLiteral("INSERT INTO WorkReport (R_Date, R_WorkTeam, R_MarkingMethod, R_Data, "
-                       "R_Length, R_WorkVolume) VALUES ('2024-05-02', 1, '단마킹', ?, 6000, 20)"));
+    store::Recordset rs;
+    if (!rs.Open(store::QueryText::AllByKey(store::Table::WorkReport), conn).ok())
+        return false;
     for (int i = 0; i < rows; ++i) {
-        q.addBindValue(QStringLiteral("KS D 3507 SPP %1").arg(i));
-        if (!q.exec() || !AppendOutbox(conn, q.lastInsertId().toLongLong(), settings).ok())
+        rs.AddNew();
+        rs.SetField(store::col::R_Date, QStringLiteral("2024-05-02"));
+        rs.SetField(store::col::R_WorkTeam, 1);
+        rs.SetField(store::col::R_MarkingMethod, QStringLiteral("단마킹"));
+        rs.SetField(store::col::R_Data, QStringLiteral("KS D 3507 SPP %1").arg(i));
+        rs.SetField(store::col::R_Length, 6000);
+        rs.SetField(store::col::R_WorkVolume, 20);
+        if (!rs.Update().ok() ||
+            !AppendOutbox(conn, rs.Field(store::col::R_ID).toLongLong(), settings).ok())
             return false;
     }
-    q = QSqlQuery();
     return tx.Commit().ok();
 }
 

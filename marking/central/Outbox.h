@@ -2,6 +2,7 @@
 
 #include "central/CentralSettings.h"
 #include "store/Connection.h"
+#include "store/OutboxTable.h"
 
 #include <QList>
 #include <QVariant>
@@ -24,21 +25,20 @@ namespace marking::central {
 store::Status AppendOutbox(store::Connection& report, qint64 rId);
 store::Status AppendOutbox(store::Connection& report, qint64 rId, const Settings& settings);
 
-// One waiting row of the outbox.
-struct OutboxRow {
-    qint64 outboxId = 0; // order of the outbox
-    QString stationId;
-    qint64 rId = 0;
-    // R_Date, R_WorkTeam, R_MarkingMethod, R_Data, R_Length, R_WorkVolume as stored.
-    QVariantList values;
-};
+using store::OutboxRow;
 
 // The outbox as the sender walks it. A Report.mdb without the outbox table has
 // no waiting rows.
-store::Result<int> CountOutbox(store::Connection& report);
+inline store::Result<int> CountOutbox(store::Connection& report) {
+    return store::OutboxTable::Count(report);
+}
 // The first rows of the outbox, at most limit, in order.
-store::Result<QList<OutboxRow>> ReadOutbox(store::Connection& report, int limit);
+inline store::Result<QList<OutboxRow>> ReadOutbox(store::Connection& report, int limit) {
+    return store::OutboxTable::Read(report, limit);
+}
 // Removes the delivered rows: every row up to and including outboxId.
-store::Status RemoveDelivered(store::Connection& report, qint64 outboxId);
+inline store::Status RemoveDelivered(store::Connection& report, qint64 outboxId) {
+    return store::OutboxTable::RemoveDelivered(report, outboxId);
+}
 
 } // namespace marking::central

@@ -5,6 +5,9 @@
 #include "central/PlantSearch.h"
 #include "central/Sender.h"
 #include "central/Sync.h"
+#include "store/Columns.h"
+#include "store/QueryText.h"
+#include "store/Recordset.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -26,6 +29,11 @@ namespace {
 
 const QString kPassword = QStringLiteral("station-pw");
 
+// The WorkReport columns a save writes, in its order.
+const QString kReportColumns[] = {store::col::R_Date,          store::col::R_WorkTeam,
+                                  store::col::R_MarkingMethod, store::col::R_Data,
+                                  store::col::R_Length,        store::col::R_WorkVolume};
+
 // A station's program directory with its own Report.mdb.
 struct Station {
     explicit Station(Settings s)
@@ -41,15 +49,17 @@ struct Station {
     // in the same transaction, its outbox row. Data "<tag><n>".
     bool Save(int count, const QString& tag, QDate day = QDate::currentDate(), int team = 0) {
         store::Transaction tx(conn);
-        QSqlQuery q(conn.Database());
-        q.prepare(
-            QStringLiteral("INSERT INTO WorkReport (R_Date, R_WorkTeam, R_MarkingMethod, "
-                           "R_Data, R_Length, R_WorkVolume) VALUES (?, ?, '단마킹', ?, 6000, ?)"));
+        store::Recordset rs;
+        if (!rs.Open(store::QueryText::AllByKey(store::Table::WorkReport), conn).ok())
+            return false;
         for (int i = 1; i <= count; ++i) {
-            for (const QVariant& v :
-                 QVariantList{day.toString(Qt::ISODate), team, tag + QString::number(i), i})
-                q.addBindValue(v);
-            if (!q.exec() || !AppendOutbox(conn, q.lastInsertId().toLongLong(), settings).ok())
+            const QVariantList values{day.toString(Qt::ISODate), team, QStringLiteral("단마킹"),
+                                      tag + QString::number(i),  6000, i};
+            rs.AddNew();
+            for (int c = 0; c < values.size(); ++c)
+                rs.SetField(kReportColumns[c], values[c]);
+            if (!rs.Update().ok() ||
+                !AppendOutbox(conn, rs.Field(store::col::R_ID).toLongLong(), settings).ok())
                 return false;
         }
         return tx.Commit().ok();
@@ -58,19 +68,40 @@ struct Station {
         const auto n = CountOutbox(conn);
         return n ? n.value() : -1;
     }
+    // A connection of the test's own to Report.mdb, to look at and alter the
+    // file behind the store's back.
+    QSqlDatabase Raw() {
+        static int stations = 0;
+        if (rawName.isEmpty())
+            rawName = QStringLiteral("raw-%1").arg(++stations);
+        const QString& name = rawName;
+        if (QSqlDatabase::contains(name))
+            return QSqlDatabase::database(name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(dir.filePath(QStringLiteral("Report.mdb")));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.open();
+        return db;
+    }
     // "R_ID:R_Data" of every local row, in key order.
     QStringList Local() {
         QStringList out;
-        QSqlQuery q(conn.Database());
+        QSqlQuery q(Raw());
         q.exec(QStringLiteral("SELECT R_ID, R_Data FROM WorkReport ORDER BY R_ID"));
         while (q.next())
             out << q.value(0).toString() + u':' + q.value(1).toString();
         return out;
     }
 
+    ~Station() {
+        if (!rawName.isEmpty())
+            QSqlDatabase::removeDatabase(rawName);
+    }
+
     Settings settings;
     QTemporaryDir dir;
     store::Connection conn;
+    QString rawName;
     bool ok = false;
 };
 
@@ -160,7 +191,7 @@ private slots:
     void outbox_offWritesNothing_onCommitsWithTheSave() {
         Station off(Settings{});
         QVERIFY(off.ok && off.Save(2, QStringLiteral("W")));
-        QSqlQuery q(off.conn.Database());
+        QSqlQuery q(off.Raw());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && q.next());
         QCOMPARE(q.value(0).toInt(), 2); // WorkReport and its key sequence only
         QCOMPARE(off.Outbox(), 0);
@@ -181,11 +212,10 @@ private slots:
         Station s(station(QStringLiteral("LINE-1")));
         QVERIFY(s.ok && s.Save(1200, QStringLiteral("O'\\W")));
         // A row without a marking method (method 3 writes none).
-        QSqlQuery(s.conn.Database())
-            .exec(QStringLiteral("UPDATE WorkReport SET R_MarkingMethod = NULL WHERE R_ID = 3"));
-        QSqlQuery(s.conn.Database())
-            .exec(
-                QStringLiteral("UPDATE CentralOutbox SET O_MarkingMethod = NULL WHERE O_RId = 3"));
+        QSqlQuery(s.Raw()).exec(
+            QStringLiteral("UPDATE WorkReport SET R_MarkingMethod = NULL WHERE R_ID = 3"));
+        QSqlQuery(s.Raw()).exec(
+            QStringLiteral("UPDATE CentralOutbox SET O_MarkingMethod = NULL WHERE O_RId = 3"));
         QList<QPair<int, int>> progress;
         SyncOptions o;
         o.batchSize = 500;

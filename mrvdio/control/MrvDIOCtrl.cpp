@@ -22,50 +22,7 @@ namespace mrvdio {
 
 namespace {
 
-constexpr const char* kErrorMessages[] = {
-    "No error!",
-    "Insufficient memory!",
-    "The User's buffer should be a BYTE array!",
-    "This channel does not support DI Interrupt!",
-    "Creating event checking thread has failed!",
-    "The User data is not enough to complete this operation!",
-    "Device does not support DI function!",
-    "Device does not support DO function!",
-    "Device does not support DI/O function!",
-    "Device does not support DI Interrupt!",
-    "Device does not support DI Pattern Match!",
-    "Device does not support DI Status Change!",
-    "Device does not support Interrupt function!",
-    "This port does not support such a channel direction setting!",
-    "Cannot change interrupt configuration while it is running!",
-    "Invalid DI channel number!",
-    "Invalid DI port number!",
-    "Invalid scan range!",
-    "Invalid DO channel number!",
-    "Invalid DO scan range!",
-    "Invalid DO port range!",
-    "Invalid port number!",
-    "Invalid parameter!",
-    "Invalid trigger value!",
-    "Invalid user buffer!",
-    "No device is currently opened!",
-    "This port does not support DI Pattern Match!",
-    "This port does not support DI Status Change!",
-    "This port does not support channel direction setting!",
-    "This port does not support individual channel configuration!",
-    "Reading DI channel has failed!",
-    "Reading DI port(s) has failed!",
-    "Reading DO channel state has failed!",
-    "Reading DO port(s) has failed!",
-    "Writing DO channel has failed!",
-    "Writing DO port(s) has failed!",
-    "",
-    "Device does not support Rising Edge Trigger!",
-    "Device does not support Falling Edge Trigger!",
-    "Device does not support Dual Trigger Mode!",
-};
-
-constexpr int32_t kDriverErrorBase = 36;
+constexpr int32_t kDriverErrorBase = ToInt(Err::DriverError);
 
 std::u16string Widen(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()))
@@ -90,12 +47,6 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
 }
 
 } // namespace
-
-const char* ErrorTableMessage(int32_t number) {
-    if (number < 0 || number >= static_cast<int32_t>(std::size(kErrorMessages)))
-        return "";
-    return kErrorMessages[number];
-}
 
 // ------------------------------------------------------------ construction
 
@@ -218,7 +169,7 @@ uint32_t MrvDIOCtrl::Release() {
 
 void MrvDIOCtrl::ReportError(int32_t number) {
     std::u16string message;
-    if (number == kDriverErrorBase || number > 39) {
+    if (number == kDriverErrorBase || number > ToInt(Err::NoDualEdge)) {
         char text[DAQ_ERROR_MESSAGE_SIZE] = {};
         const int32_t code = number - kDriverErrorBase;
         drv_.GetErrorMessage(code, text);
@@ -242,7 +193,7 @@ void MrvDIOCtrl::ReportDriverError(DaqResult code) {
 
 HRESULT MrvDIOCtrl::get_DeviceNumber(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = deviceNumber_;
@@ -251,7 +202,7 @@ HRESULT MrvDIOCtrl::get_DeviceNumber(int32_t* value) {
 
 HRESULT MrvDIOCtrl::get_DeviceName(BSTR* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = NewBstr(deviceName_);
@@ -260,7 +211,7 @@ HRESULT MrvDIOCtrl::get_DeviceName(BSTR* value) {
 
 HRESULT MrvDIOCtrl::get_LastErrorCode(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = lastErrorCode_;
@@ -274,7 +225,7 @@ HRESULT MrvDIOCtrl::put_LastErrorCode(int32_t value) {
 
 HRESULT MrvDIOCtrl::get_LastErrorMessage(BSTR* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = NewBstr(lastErrorMessage_);
@@ -288,7 +239,7 @@ HRESULT MrvDIOCtrl::put_LastErrorMessage(BSTR value) {
 
 HRESULT MrvDIOCtrl::get_DiChannelCount(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = diChannelCount_;
@@ -297,7 +248,7 @@ HRESULT MrvDIOCtrl::get_DiChannelCount(int32_t* value) {
 
 HRESULT MrvDIOCtrl::get_DiPortCount(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = diPortCount_;
@@ -306,7 +257,7 @@ HRESULT MrvDIOCtrl::get_DiPortCount(int32_t* value) {
 
 HRESULT MrvDIOCtrl::get_DoChannelCount(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = doChannelCount_;
@@ -315,7 +266,7 @@ HRESULT MrvDIOCtrl::get_DoChannelCount(int32_t* value) {
 
 HRESULT MrvDIOCtrl::get_DoPortCount(int32_t* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = doPortCount_;
@@ -374,7 +325,7 @@ std::u16string EntryName(const DaqDeviceListEntry& entry) {
 
 HRESULT MrvDIOCtrl::GetDeviceListFirst(BSTR* pDeviceName, int32_t* nDeviceNumber) {
     if (!pDeviceName || !nDeviceNumber) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     listedDeviceCount_ = 0;
@@ -405,7 +356,7 @@ HRESULT MrvDIOCtrl::GetDeviceListFirst(BSTR* pDeviceName, int32_t* nDeviceNumber
 
 HRESULT MrvDIOCtrl::GetDeviceListNext(BSTR* pDeviceName, int32_t* nDeviceNumber) {
     if (!pDeviceName || !nDeviceNumber) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     SysFreeString(*pDeviceName);
@@ -448,7 +399,7 @@ HRESULT MrvDIOCtrl::put_DeviceNumber(int32_t n) {
         restoring_ = false;
         handle_ = handle;
         CloseAndReset();
-        ReportError(8);
+        ReportError(Err::NoDioFunction);
         return S_FALSE;
     } else {
         handle_ = handle;
@@ -551,7 +502,7 @@ bool MrvDIOCtrl::DiscoverDevice() {
         discoveryFailure_ += 20;
     }
     if (discoveryFailure_ == 21) {
-        ReportError(8);
+        ReportError(Err::NoDioFunction);
         return false;
     }
 
@@ -675,12 +626,14 @@ void MrvDIOCtrl::NotifyChanged(DISPID dispid) {
 
 HRESULT MrvDIOCtrl::ReadDiChannel(int32_t channel, int32_t* state) {
     return ReadChannelBit(channel, state,
-                          {diChannelCount_, 6, 15, 30, &driver::DaqDriver::DioReadBit});
+                          {diChannelCount_, Err::NoDiFunction, Err::InvalidDiChannel,
+                           Err::ReadDiChannelFailed, &driver::DaqDriver::DioReadBit});
 }
 
 HRESULT MrvDIOCtrl::ReadDoChannel(int32_t channel, int32_t* state) {
     return ReadChannelBit(channel, state,
-                          {doChannelCount_, 7, 18, 32, &driver::DaqDriver::DioGetCurrentDOBit});
+                          {doChannelCount_, Err::NoDoFunction, Err::InvalidDoChannel,
+                           Err::ReadDoChannelFailed, &driver::DaqDriver::DioGetCurrentDOBit});
 }
 
 // One channel's bit, read by the given driver call; each side reports its own
@@ -689,7 +642,7 @@ HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const Channe
     if (state)
         *state = -1;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (side.channelCount == 0) {
@@ -701,7 +654,7 @@ HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const Channe
         return E_FAIL;
     }
     if (!state) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     uint16_t value = 0;
@@ -719,21 +672,21 @@ HRESULT MrvDIOCtrl::WriteDoChannel(int32_t status, int32_t channel, VARIANT_BOOL
     if (pResult)
         *pResult = 0;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (doChannelCount_ == 0) {
-        ReportError(7);
+        ReportError(Err::NoDoFunction);
         return E_FAIL;
     }
     if (channel < 0 || channel >= doChannelCount_) {
-        ReportError(18);
+        ReportError(Err::InvalidDoChannel);
         return E_FAIL;
     }
     DaqDioWriteBit record{static_cast<uint16_t>(channel / 8), static_cast<uint16_t>(channel % 8),
                           static_cast<uint16_t>(status & 0xFFFF)};
     if (drv_.DioWriteBit(handle_, &record) != DAQ_OK) {
-        ReportError(34);
+        ReportError(Err::WriteDoChannelFailed);
         return E_FAIL;
     }
     if (pResult)
@@ -741,16 +694,15 @@ HRESULT MrvDIOCtrl::WriteDoChannel(int32_t status, int32_t channel, VARIANT_BOOL
     return S_OK;
 }
 
-int32_t MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count,
-                                  SAFEARRAY** array) {
+Err MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array) {
     *array = nullptr;
     if (!buffer)
-        return 24;
+        return Err::InvalidUserBuffer;
     // A variant by reference to another variant: look through it.
     VARIANT* v = buffer;
     if (v->vt == (VT_BYREF | VT_VARIANT)) {
         if (!v->pvarVal)
-            return 24;
+            return Err::InvalidUserBuffer;
         v = v->pvarVal;
     }
     const bool emptyVariant = v->vt == VT_EMPTY;
@@ -759,10 +711,10 @@ int32_t MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count,
         (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1) && (!v->pparray || !*v->pparray));
     if (emptyVariant || arrayWithout) {
         if (use == BufferUse::Write)
-            return 24;
+            return Err::InvalidUserBuffer;
         SAFEARRAY* sa = SafeArrayCreateVector(VT_UI1, 0, static_cast<uint32_t>(count));
         if (!sa)
-            return 1;
+            return Err::InsufficientMemory;
         if (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1) && v->pparray) {
             *v->pparray = sa;
         } else {
@@ -770,7 +722,7 @@ int32_t MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count,
             v->parray = sa;
         }
         *array = sa;
-        return 0;
+        return Err::NoError;
     }
     SAFEARRAY* sa = nullptr;
     if (v->vt == (VT_ARRAY | VT_UI1))
@@ -778,9 +730,9 @@ int32_t MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count,
     else if (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1))
         sa = *v->pparray;
     if (!sa || sa->cDims != 1 || sa->cbElements != 1 || !sa->pvData)
-        return 2;
+        return Err::BufferNotBytes;
     *array = sa;
-    return 0;
+    return Err::NoError;
 }
 
 HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
@@ -789,14 +741,14 @@ HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portC
         *pResult = 0;
     VARIANT_BOOL complete = 1;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     const int32_t channels = input ? diChannelCount_ : doChannelCount_;
     const int32_t ports = input ? diPortCount_ : doPortCount_;
-    const int32_t rangeError = input ? 17 : 19;
+    const Err rangeError = input ? Err::InvalidScanRange : Err::InvalidDoScanRange;
     if (channels == 0) {
-        ReportError(input ? 6 : 7);
+        ReportError(input ? Err::NoDiFunction : Err::NoDoFunction);
         return E_FAIL;
     }
     if (portStart < 0 || portCount < 1 || portStart >= ports) {
@@ -809,7 +761,8 @@ HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portC
         complete = 0;
     }
     SAFEARRAY* array = nullptr;
-    if (int32_t e = ResolveBuffer(pBuffer, BufferUse::Read, portCount, &array)) {
+    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Read, portCount, &array);
+        e != Err::NoError) {
         ReportError(e);
         return E_FAIL;
     }
@@ -817,7 +770,7 @@ HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portC
         static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
     if (elements < portCount) {
         portCount = elements;
-        ReportError(5);
+        ReportError(Err::UserDataShort);
         complete = 0;
     }
     if (portCount > 0) {
@@ -828,7 +781,7 @@ HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portC
                   : drv_.GetCurrentDoPortsState(handle_, static_cast<uint32_t>(portStart),
                                                 static_cast<uint32_t>(portCount), data);
         if (r != DAQ_OK) {
-            ReportError(input ? 31 : 33);
+            ReportError(input ? Err::ReadDiPortsFailed : Err::ReadDoPortsFailed);
             return E_FAIL;
         }
     }
@@ -853,24 +806,25 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
         *pResult = 0;
     VARIANT_BOOL complete = 1;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (doChannelCount_ == 0) {
-        ReportError(7);
+        ReportError(Err::NoDoFunction);
         return E_FAIL;
     }
     if (portStart < 0 || portStart >= doPortCount_ || portCount < 1) {
-        ReportError(20);
+        ReportError(Err::InvalidDoPortRange);
         return E_FAIL;
     }
     if (static_cast<int64_t>(portStart) + portCount > doPortCount_) {
         portCount = doPortCount_ - portStart;
-        ReportError(20);
+        ReportError(Err::InvalidDoPortRange);
         complete = 0;
     }
     SAFEARRAY* array = nullptr;
-    if (int32_t e = ResolveBuffer(pBuffer, BufferUse::Write, portCount, &array)) {
+    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Write, portCount, &array);
+        e != Err::NoError) {
         ReportError(e);
         return E_FAIL;
     }
@@ -879,14 +833,14 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
     if (elements < portCount) {
         // The available data are written; the call still counts as complete.
         portCount = elements;
-        ReportError(5);
+        ReportError(Err::UserDataShort);
     }
     if (portCount > 0) {
         const DaqResult r = drv_.WriteDoPorts(handle_, static_cast<uint32_t>(portStart),
                                               static_cast<uint32_t>(portCount),
                                               static_cast<const uint8_t*>(array->pvData));
         if (r != DAQ_OK) {
-            ReportError(35);
+            ReportError(Err::WriteDoPortsFailed);
             return E_FAIL;
         }
     }
@@ -899,15 +853,15 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
 
 HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
-        ReportError(21);
+        ReportError(Err::InvalidDioPort);
         return E_FAIL;
     }
     if (!direction) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     switch (portTypeList_[port]) {
@@ -933,16 +887,16 @@ HRESULT MrvDIOCtrl::SetPortDirection(int32_t port, int32_t direction, VARIANT_BO
     if (pResult)
         *pResult = 0;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
-        ReportError(21);
+        ReportError(Err::InvalidDioPort);
         return E_FAIL;
     }
     const uint8_t type = portTypeList_[port];
     if (type < 3) {
-        ReportError(28);
+        ReportError(Err::PortNoDirectionSetting);
         return E_FAIL;
     }
     const uint32_t d = static_cast<uint32_t>(direction) & 0xFFu;
@@ -954,7 +908,7 @@ HRESULT MrvDIOCtrl::SetPortDirection(int32_t port, int32_t direction, VARIANT_BO
     else
         accepted = type == 5;
     if (!accepted) {
-        ReportError(13);
+        ReportError(Err::IllegalDirection);
         return E_FAIL;
     }
     if (portDirectionList_.size() < static_cast<size_t>(dioPortCount_))

@@ -3,6 +3,7 @@
 // The MrvDIO control object: device state, the IMrvDIO members, the
 // automation dispatch, connection points, the site and the extent.
 
+#include "control/ErrorNumber.h"
 #include "control/EventChecker.h"
 #include "control/InterruptTables.h"
 #include "driver/DaqDriver.h"
@@ -154,6 +155,7 @@ public:
 
     // ReportError: LastErrorCode/LastErrorMessage and the error info.
     void ReportError(int32_t number);
+    void ReportError(Err number) { ReportError(ToInt(number)); }
     // A failed driver call with code c: error (c & 0xFFF) + 36.
     void ReportDriverError(DaqResult code);
     // DI channel → (DI port, bit) over PortChannelCounts.
@@ -195,9 +197,9 @@ private:
     // and the driver call that reads the bit.
     struct ChannelRead {
         int32_t channelCount;
-        int32_t noChannelsError;
-        int32_t rangeError;
-        int32_t readError;
+        Err noChannelsError;
+        Err rangeError;
+        Err readError;
         DaqResult (driver::DaqDriver::*read)(DaqHandle, DaqDioReadBit*) const;
     };
     HRESULT ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side);
@@ -242,8 +244,8 @@ private:
     DiStatusChangeSetting* StatusRecord(int32_t port);
     HRESULT CheckInterruptChannel(int32_t channel);
     template <class Record>
-    HRESULT CheckPort(int32_t port, bool hasTable, int32_t noTable, int32_t noRecord,
-                      int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t), Record** record);
+    HRESULT CheckPort(int32_t port, bool hasTable, Err noTable, Err noRecord, int32_t restoreTable,
+                      Record* (MrvDIOCtrl::*find)(int32_t), Record** record);
 
     // The event checking thread (EventChecker.h), made on first use.
     EventChecker& Events();
@@ -256,10 +258,10 @@ private:
 
     // Byte buffer arguments.
     enum class BufferUse { Read, Write };
-    // Resolves the array of a byte-buffer variant; 0 on success or the error
-    // number. For reads, an empty variant (or an array variant without an
+    // Resolves the array of a byte-buffer variant; NoError on success or the
+    // error number. For reads, an empty variant (or an array variant without an
     // array) gets a new array of `count` bytes.
-    int32_t ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
+    Err ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
     HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount, VARIANT_BOOL* pResult,
                       bool input);
 
@@ -326,8 +328,5 @@ private:
     std::unique_ptr<ConnectionPoint> eventsPoint_;
     std::unique_ptr<ConnectionPoint> notifyPoint_;
 };
-
-// Message of error number n as the error table has it ("" for driver codes).
-const char* ErrorTableMessage(int32_t number);
 
 } // namespace mrvdio

@@ -685,195 +685,162 @@ HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t channel, int32_t scanSt
     return S_OK;
 }
 
-// The checks every port member starts with (pattern match or status change):
-// S_OK with the record, else the HRESULT to return (the error is reported).
-template <class Record>
-HRESULT MrvDIOCtrl::CheckPort(int32_t port, bool hasTable, Err noTable, Err noRecord,
-                              int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t),
-                              Record** record) {
+// What the pattern-match and status-change members differ in: the record
+// and its table, the error numbers, the restore flag, the event ids and the
+// lists the driver needs before an event is enabled.
+struct MrvDIOCtrl::PatternMatchTraits {
+    using Record = DiPatternMatchSetting;
+    static constexpr bool kHasPattern = true;
+    static constexpr Err kNoTable = Err::NoDiPatternMatch;
+    static constexpr Err kNoRecord = Err::PortNoPatternMatch;
+    static constexpr RestoreTable kRestore = RestorePattern;
+    static constexpr uint32_t kEventBase = DAQ_EVENT_DI_PATTERN_MATCH;
+    static constexpr auto kTable = &MrvDIOCtrl::diPattern_;
+    static constexpr auto kFind = &MrvDIOCtrl::PatternRecord;
+    static constexpr auto kSend = &MrvDIOCtrl::SendPatternLists;
+    static constexpr auto kArmed = &MrvDIOCtrl::patternArmed_;
+};
+
+struct MrvDIOCtrl::StatusChangeTraits {
+    using Record = DiStatusChangeSetting;
+    static constexpr bool kHasPattern = false;
+    static constexpr Err kNoTable = Err::NoDiStatusChange;
+    static constexpr Err kNoRecord = Err::PortNoStatusChange;
+    static constexpr RestoreTable kRestore = RestoreStatus;
+    static constexpr uint32_t kEventBase = DAQ_EVENT_DI_STATUS_CHANGE;
+    static constexpr auto kTable = &MrvDIOCtrl::diStatus_;
+    static constexpr auto kFind = &MrvDIOCtrl::StatusRecord;
+    static constexpr auto kSend = &MrvDIOCtrl::SendStatusMasks;
+    static constexpr auto kArmed = &MrvDIOCtrl::statusArmed_;
+};
+
+// The checks every port member starts with: S_OK with the record, else the
+// HRESULT to return (the error is reported).
+template <class T> HRESULT MrvDIOCtrl::CheckPort(int32_t port, typename T::Record** record) {
     *record = nullptr;
     if (!handle_) {
         ReportError(Err::NoDevice);
         return E_FAIL;
     }
-    if (!hasTable) {
-        ReportError(noTable);
+    if (!(this->*T::kTable)) {
+        ReportError(T::kNoTable);
         return E_FAIL;
     }
     if (port < 0 || port >= diPortCount_) {
         ReportError(Err::InvalidDiPort);
         return E_FAIL;
     }
-    *record = (this->*find)(port);
+    *record = (this->*T::kFind)(port);
     if (!*record) {
-        ReportError(noRecord);
-        return restorePending_[restoreTable] ? S_FALSE : E_FAIL;
+        ReportError(T::kNoRecord);
+        return restorePending_[T::kRestore] ? S_FALSE : E_FAIL;
     }
+    return S_OK;
+}
+
+// SetDiPatternMatch (mask and pattern) and SetDiStatusChange (mask only).
+template <class T>
+HRESULT MrvDIOCtrl::SetPortSetting(int32_t port, int32_t pattern, int32_t mask,
+                                   VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    if (rec->running) {
+        ReportError(Err::ConfigurationRunning);
+        return E_FAIL;
+    }
+    const bool settable = rec->maskSettable != 0;
+    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
+    if constexpr (T::kHasPattern)
+        rec->pattern = static_cast<uint8_t>(pattern & 0xFF);
+    if (!settable)
+        ReportError(Err::PortNoChannelConfiguration);
+    dirty_ = true;
+    SetResult(pResult, settable);
+    return S_OK;
+}
+
+template <class T> HRESULT MrvDIOCtrl::EnablePortEvent(int32_t port, VARIANT_BOOL enabled) {
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
+    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
+        return S_OK;
+    const uint32_t id = T::kEventBase + static_cast<uint32_t>(port);
+    DaqResult r = DAQ_OK;
+    if (!enabled) {
+        r = drv_.DisableEvent(handle_, id);
+    } else {
+        r = (this->*T::kSend)();
+        if (r == DAQ_OK)
+            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
+    }
+    if (r != DAQ_OK) {
+        ReportDriverError(r);
+        return E_FAIL;
+    }
+    rec->running = enabled ? 1 : 0;
+    if (enabled)
+        this->*T::kArmed = true;
+    return S_OK;
+}
+
+template <class T>
+HRESULT MrvDIOCtrl::AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                        VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    bool complete = true, clipped = false;
+    if (const Err error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped);
+        error != Err::NoError) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (clipped) {
+        ReportError(Err::InvalidScanRange);
+        complete = false;
+    }
+    if (rec->running) {
+        ReportError(Err::ConfigurationRunning);
+        complete = false;
+    } else {
+        rec->scanStart = static_cast<uint8_t>(scanStart);
+        rec->scanCount = static_cast<uint8_t>(scanCount);
+    }
+    dirty_ = true;
+    SetResult(pResult, complete);
     return S_OK;
 }
 
 HRESULT MrvDIOCtrl::SetDiPatternMatch(int32_t port, int32_t pattern, int32_t mask,
                                       VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diPattern_.has_value(), Err::NoDiPatternMatch, Err::PortNoPatternMatch,
-                      RestorePattern, &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    if (rec->running) {
-        ReportError(Err::ConfigurationRunning);
-        return E_FAIL;
-    }
-    const bool settable = rec->maskSettable != 0;
-    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
-    rec->pattern = static_cast<uint8_t>(pattern & 0xFF);
-    if (!settable)
-        ReportError(Err::PortNoChannelConfiguration);
-    dirty_ = true;
-    SetResult(pResult, settable);
-    return S_OK;
+    return SetPortSetting<PatternMatchTraits>(port, pattern, mask, pResult);
 }
 
 HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t port, VARIANT_BOOL enabled) {
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diPattern_.has_value(), Err::NoDiPatternMatch, Err::PortNoPatternMatch,
-                      RestorePattern, &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
-    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
-        return S_OK;
-    const uint32_t id = DAQ_EVENT_DI_PATTERN_MATCH + static_cast<uint32_t>(port);
-    DaqResult r = DAQ_OK;
-    if (!enabled) {
-        r = drv_.DisableEvent(handle_, id);
-    } else {
-        r = SendPatternLists();
-        if (r == DAQ_OK)
-            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
-    }
-    if (r != DAQ_OK) {
-        ReportDriverError(r);
-        return E_FAIL;
-    }
-    rec->running = enabled ? 1 : 0;
-    if (enabled)
-        patternArmed_ = true;
-    return S_OK;
+    return EnablePortEvent<PatternMatchTraits>(port, enabled);
 }
 
 HRESULT MrvDIOCtrl::AssignDiPatternMatchDiScanRange(int32_t port, int32_t scanStart,
                                                     int32_t scanCount, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diPattern_.has_value(), Err::NoDiPatternMatch, Err::PortNoPatternMatch,
-                      RestorePattern, &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    bool complete = true, clipped = false;
-    if (const Err error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped);
-        error != Err::NoError) {
-        ReportError(error);
-        return E_FAIL;
-    }
-    if (clipped) {
-        ReportError(Err::InvalidScanRange);
-        complete = false;
-    }
-    if (rec->running) {
-        ReportError(Err::ConfigurationRunning);
-        complete = false;
-    } else {
-        rec->scanStart = static_cast<uint8_t>(scanStart);
-        rec->scanCount = static_cast<uint8_t>(scanCount);
-    }
-    dirty_ = true;
-    SetResult(pResult, complete);
-    return S_OK;
+    return AssignPortScanRange<PatternMatchTraits>(port, scanStart, scanCount, pResult);
 }
 
 HRESULT MrvDIOCtrl::SetDiStatusChange(int32_t port, int32_t mask, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diStatus_.has_value(), Err::NoDiStatusChange, Err::PortNoStatusChange,
-                      RestoreStatus, &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    if (rec->running) {
-        ReportError(Err::ConfigurationRunning);
-        return E_FAIL;
-    }
-    const bool settable = rec->maskSettable != 0;
-    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
-    if (!settable)
-        ReportError(Err::PortNoChannelConfiguration);
-    dirty_ = true;
-    SetResult(pResult, settable);
-    return S_OK;
+    return SetPortSetting<StatusChangeTraits>(port, 0, mask, pResult);
 }
 
 HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t port, VARIANT_BOOL enabled) {
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diStatus_.has_value(), Err::NoDiStatusChange, Err::PortNoStatusChange,
-                      RestoreStatus, &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
-    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
-        return S_OK;
-    const uint32_t id = DAQ_EVENT_DI_STATUS_CHANGE + static_cast<uint32_t>(port);
-    DaqResult r = DAQ_OK;
-    if (!enabled) {
-        r = drv_.DisableEvent(handle_, id);
-    } else {
-        r = SendStatusMasks();
-        if (r == DAQ_OK)
-            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
-    }
-    if (r != DAQ_OK) {
-        ReportDriverError(r);
-        return E_FAIL;
-    }
-    rec->running = enabled ? 1 : 0;
-    if (enabled)
-        statusArmed_ = true;
-    return S_OK;
+    return EnablePortEvent<StatusChangeTraits>(port, enabled);
 }
 
 HRESULT MrvDIOCtrl::AssignDiStatusChangeDiScanRange(int32_t port, int32_t scanStart,
                                                     int32_t scanCount, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr =
-            CheckPort(port, diStatus_.has_value(), Err::NoDiStatusChange, Err::PortNoStatusChange,
-                      RestoreStatus, &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    bool complete = true, clipped = false;
-    if (const Err error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped);
-        error != Err::NoError) {
-        ReportError(error);
-        return E_FAIL;
-    }
-    if (clipped) {
-        ReportError(Err::InvalidScanRange);
-        complete = false;
-    }
-    if (rec->running) {
-        ReportError(Err::ConfigurationRunning);
-        complete = false;
-    } else {
-        rec->scanStart = static_cast<uint8_t>(scanStart);
-        rec->scanCount = static_cast<uint8_t>(scanCount);
-    }
-    dirty_ = true;
-    SetResult(pResult, complete);
-    return S_OK;
+    return AssignPortScanRange<StatusChangeTraits>(port, scanStart, scanCount, pResult);
 }
 
 // ------------------------------------------------------------- read-backs

@@ -243,9 +243,17 @@ private:
     DiPatternMatchSetting* PatternRecord(int32_t port);
     DiStatusChangeSetting* StatusRecord(int32_t port);
     HRESULT CheckInterruptChannel(int32_t channel);
-    template <class Record>
-    HRESULT CheckPort(int32_t port, bool hasTable, Err noTable, Err noRecord, int32_t restoreTable,
-                      Record* (MrvDIOCtrl::*find)(int32_t), Record** record);
+    // The pattern-match and status-change members, one template over what
+    // the two differ in (Interrupts.cpp).
+    struct PatternMatchTraits;
+    struct StatusChangeTraits;
+    template <class T> HRESULT CheckPort(int32_t port, typename T::Record** record);
+    template <class T>
+    HRESULT SetPortSetting(int32_t port, int32_t pattern, int32_t mask, VARIANT_BOOL* pResult);
+    template <class T> HRESULT EnablePortEvent(int32_t port, VARIANT_BOOL enabled);
+    template <class T>
+    HRESULT AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                VARIANT_BOOL* pResult);
 
     // The event checking thread (EventChecker.h), made on first use.
     EventChecker& Events();

@@ -4,6 +4,7 @@
 
 #include "control/MrvDIOCtrl.h"
 
+#include "control/ConnectionPoint.h"
 #include "control/EventChecker.h"
 #include "control/Module.h"
 #include "mrvdio/Variant.h"

@@ -2,6 +2,12 @@
 
 // The MrvDIO control object: device state, the IMrvDIO members, the
 // automation dispatch, connection points, the site and the extent.
+//
+// Its code is split by concern: MrvDIOCtrl.cpp (construction, identity and
+// aggregation, errors, site and extent), Device.cpp (device list, opening
+// and survey), PortIo.cpp (channel and port I/O, directions),
+// Interrupts.cpp (interrupt configuration, arming, events),
+// ConnectionPoint.cpp and Dispatch.cpp.
 
 #include "control/ErrorNumber.h"
 #include "control/EventChecker.h"
@@ -27,30 +33,7 @@ namespace mrvdio {
 
 class MrvDIOCtrl;
 
-// One outgoing interface of the control (events or property notification).
-class ConnectionPoint final : public IConnectionPoint {
-public:
-    ConnectionPoint(MrvDIOCtrl* owner, const IID& iid, const IID& sinkIid);
-    ~ConnectionPoint();
-    HRESULT QueryInterface(const IID& iid, void** object) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
-    HRESULT GetConnectionInterface(IID* iid) override;
-    HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) override;
-    HRESULT Advise(IUnknown* sink, uint32_t* cookie) override;
-    HRESULT Unadvise(uint32_t cookie) override;
-
-    // Sinks in connection order, each queried for the sink interface.
-    const std::vector<std::pair<uint32_t, IUnknown*>>& Sinks() const { return sinks_; }
-    void UnadviseAll();
-
-private:
-    MrvDIOCtrl* owner_;
-    IID iid_;
-    IID sinkIid_;
-    uint32_t nextCookie_ = 1;
-    std::vector<std::pair<uint32_t, IUnknown*>> sinks_;
-};
+class ConnectionPoint;
 
 class MrvDIOCtrl final : public IMrvDIO,
                          public IOleObject,

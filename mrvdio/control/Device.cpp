@@ -363,7 +363,6 @@ bool MrvDIOCtrl::DiscoverDevice() {
         refused = r != DAQ_OK;
         if (refused)
             std::fill(portDirectionList_.begin(), portDirectionList_.end(), 0u);
-        programmablePorts_ = anyProgrammable;
     } else {
         // Persisted directions: one word per port of this device.
         portDirectionList_.resize(static_cast<size_t>(dioPortCount_), 0u);
@@ -375,6 +374,8 @@ bool MrvDIOCtrl::DiscoverDevice() {
         }
         restorePending_[RestoreDirection] = 0;
     }
+    // Also after persisted directions: the next save must keep this device's.
+    programmablePorts_ = anyProgrammable;
     RebuildPortChannelCounts(refused);
 
     if (discoveryFailure_ != 1) {

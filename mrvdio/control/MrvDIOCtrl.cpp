@@ -6,6 +6,7 @@
 #include "control/ConnectionPoint.h"
 #include "control/FaceBitmap.h"
 #include "control/Module.h"
+#include "control/Persistence.h"
 #include "control/Strings.h"
 #include "mrvdio/Variant.h"
 
@@ -48,6 +49,7 @@ MrvDIOCtrl::MrvDIOCtrl(IUnknown* outer, const driver::DaqDriver* driver)
     eventsPoint_ = std::make_unique<ConnectionPoint>(this, DIID__IMrvDIOEvents, IID_IDispatch);
     notifyPoint_ =
         std::make_unique<ConnectionPoint>(this, IID_IPropertyNotifySink, IID_IPropertyNotifySink);
+    persist_ = std::make_unique<PersistStream>(this);
     face_ = QImage(kFaceBitmap208);
     if (face_.isNull()) {
         if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -127,6 +129,12 @@ HRESULT MrvDIOCtrl::InnerUnknown::QueryInterface(const IID& iid, void** object) 
         *object = static_cast<IConnectionPointContainer*>(self);
     else if (iid == IID_ISupportErrorInfo)
         *object = static_cast<ISupportErrorInfo*>(self);
+    else if (iid == IID_IPersist || iid == IID_IPersistStream)
+        *object = static_cast<IPersistStream*>(self->persist_.get());
+    else if (iid == IID_IPerPropertyBrowsing)
+        *object = static_cast<IPerPropertyBrowsing*>(self);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *object = static_cast<ISpecifyPropertyPages*>(self);
     else
         return E_NOINTERFACE;
     static_cast<IUnknown*>(*object)->AddRef();

@@ -34,11 +34,14 @@ namespace mrvdio {
 class MrvDIOCtrl;
 
 class ConnectionPoint;
+class PersistStream;
 
 class MrvDIOCtrl final : public IMrvDIO,
                          public IOleObject,
                          public IConnectionPointContainer,
-                         public ISupportErrorInfo {
+                         public ISupportErrorInfo,
+                         public IPerPropertyBrowsing,
+                         public ISpecifyPropertyPages {
 public:
     // Creates the control (construction and final construction) and returns
     // the requested interface; with an outer unknown, aggregated (iid must be
@@ -134,6 +137,21 @@ public:
     // ISupportErrorInfo
     HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
 
+    // IPersistStream is a part object of the control (Persistence.cpp)
+    // over these: the saved state is StateBytes() below.
+    HRESULT SaveTo(IStream* stream, bool clearDirty);
+    HRESULT LoadFrom(IStream* stream);
+
+    // IPerPropertyBrowsing (Persistence.cpp): DeviceNumber and EventEnabled.
+    HRESULT GetDisplayString(DISPID dispid, BSTR* text) override;
+    HRESULT MapPropertyToPage(DISPID dispid, CLSID* page) override;
+    HRESULT GetPredefinedStrings(DISPID dispid, CALPOLESTR* strings, CADWORD* cookies) override;
+    HRESULT GetPredefinedValue(DISPID dispid, uint32_t cookie, VARIANT* value) override;
+
+    // ISpecifyPropertyPages: General, Port Direction, DI Interrupt, Pattern
+    // Match & Status Change.
+    HRESULT GetPages(CAUUID* pages) override;
+
     // ---- beyond the interfaces: for the host side, pages and tests
 
     // ReportError: LastErrorCode/LastErrorMessage and the error info.
@@ -171,6 +189,13 @@ public:
     int32_t FallingEdgeCapable() const { return fallingEdgeCapable_; }
     int32_t DualEdgeCapable() const { return dualEdgeCapable_; }
 
+    // The state as Save writes it: the three interrupt tables and the
+    // direction words, each after its little-endian byte size, the board
+    // identity, the property-map version and the two typed properties.
+    std::vector<uint8_t> StateBytes() const;
+    // The version word of the saved property map.
+    static constexpr uint32_t kPropertyMapVersion = 0x0300;
+
     // The extent the control keeps: 33 × 33 pixels in HIMETRIC.
     static SIZEL ControlExtent();
 
@@ -196,6 +221,11 @@ private:
     MrvDIOCtrl(IUnknown* outer, const driver::DaqDriver* driver);
     ~MrvDIOCtrl();
     HRESULT FinalConstruct();
+
+    // Persistence (Persistence.cpp).
+    struct SavedState;
+    HRESULT ReadState(ISequentialStream* stream, SavedState* state);
+    HRESULT ApplyState(SavedState&& state);
 
     // Opening and closing.
     bool IsDioDevice(int32_t number) const;
@@ -318,6 +348,7 @@ private:
     SIZEL extent_;
     std::unique_ptr<ConnectionPoint> eventsPoint_;
     std::unique_ptr<ConnectionPoint> notifyPoint_;
+    std::unique_ptr<PersistStream> persist_;
 };
 
 } // namespace mrvdio

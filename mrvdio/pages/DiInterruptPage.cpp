@@ -71,7 +71,7 @@ void DiInterruptPage::Fill(IMrvDIO* c) {
         const int port = ch / 8;
         if (port >= static_cast<int>(portItems_.size())) {
             auto* p = new QTreeWidgetItem(list_, {QStringLiteral("Port %1").arg(port)});
-            p->setFlags(p->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
+            p->setFlags(p->flags() | Qt::ItemIsUserCheckable);
             p->setCheckState(0, Qt::Unchecked);
             p->setExpanded(true);
             portItems_.push_back(p);
@@ -111,7 +111,26 @@ void DiInterruptPage::Fill(IMrvDIO* c) {
         counts_.push_back(scan);
         ShowChannel(ch);
     }
+    for (int port = 0; port < static_cast<int>(portItems_.size()); ++port)
+        ShowPort(port);
     filling_ = false;
+}
+
+// A port is ticked when all its supported channels are, partly when some are.
+void DiInterruptPage::ShowPort(int port) {
+    int supported = 0, enabled = 0;
+    for (size_t ch = size_t(port) * 8; ch < channels_.size() && ch < size_t(port + 1) * 8; ++ch) {
+        supported += channels_[ch].supported ? 1 : 0;
+        enabled += channels_[ch].supported && channels_[ch].enabled ? 1 : 0;
+    }
+    const bool had = filling_;
+    filling_ = true;
+    portItems_[port]->setCheckState(0, enabled == 0           ? Qt::Unchecked
+                                       : enabled == supported ? Qt::Checked
+                                                              : Qt::PartiallyChecked);
+    if (supported == 0)
+        portItems_[port]->setFlags(portItems_[port]->flags() & ~Qt::ItemIsUserCheckable);
+    filling_ = had;
 }
 
 void DiInterruptPage::ShowChannel(int ch) {
@@ -127,13 +146,28 @@ void DiInterruptPage::ItemChanged(QTreeWidgetItem* item) {
     if (filling_)
         return;
     const QVariant channel = item->data(0, Qt::UserRole);
-    if (!channel.isValid())
-        return; // a port: its channels follow (auto tristate)
+    const bool ticked = item->checkState(0) != Qt::Unchecked;
+    if (!channel.isValid()) {
+        // A port: all its supported channels follow.
+        const int port = portItems_.indexOf(item);
+        filling_ = true;
+        for (size_t ch = size_t(port) * 8; ch < channels_.size() && ch < size_t(port + 1) * 8;
+             ++ch) {
+            if (channels_[ch].supported && channels_[ch].enabled != ticked) {
+                channels_[ch].enabled = ticked;
+                ShowChannel(static_cast<int>(ch));
+                SetDirty(true);
+            }
+        }
+        filling_ = false;
+        ShowPort(port);
+        return;
+    }
     Channel& rec = channels_[channel.toInt()];
-    const bool enabled = item->checkState(0) == Qt::Checked;
-    if (rec.supported && rec.enabled != enabled) {
-        rec.enabled = enabled;
+    if (rec.supported && rec.enabled != ticked) {
+        rec.enabled = ticked;
         SetDirty(true);
+        ShowPort(channel.toInt() / 8);
     }
 }
 

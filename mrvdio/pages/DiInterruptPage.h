@@ -37,12 +37,13 @@ protected:
 private:
     void TypeScan(int channel, bool start, const QString& text);
     void ShowChannel(int channel);
+    void ShowPort(int port);
     void ItemChanged(QTreeWidgetItem* item);
 
     QTreeWidget* list_;
     std::vector<Channel> channels_;
     std::vector<QTreeWidgetItem*> channelItems_;
-    std::vector<QTreeWidgetItem*> portItems_;
+    QList<QTreeWidgetItem*> portItems_;
     std::vector<QComboBox*> triggers_;
     std::vector<QLineEdit*> starts_;
     std::vector<QLineEdit*> counts_;

@@ -188,7 +188,10 @@ private slots:
     void apply_writesTheCopyToEveryControl() {
         DiInterruptPage interrupts;
         interrupts.SetObjects({a_, b_});
-        interrupts.List()->topLevelItem(0)->child(1)->setCheckState(0, Qt::Checked);
+        interrupts.List()->topLevelItem(0)->setCheckState(0, Qt::Checked); // channels 0 and 1
+        QCOMPARE(interrupts.List()->topLevelItem(0)->child(1)->checkState(0), Qt::Checked);
+        interrupts.List()->topLevelItem(0)->child(0)->setCheckState(0, Qt::Unchecked);
+        QCOMPARE(interrupts.List()->topLevelItem(0)->checkState(0), Qt::PartiallyChecked);
         interrupts.TypeScanCount(1, QStringLiteral("2"));
         QVERIFY(interrupts.IsDirty());
         PortDirectionPage ports;

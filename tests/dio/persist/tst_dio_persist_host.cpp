@@ -211,6 +211,20 @@ private slots:
         QCOMPARE(dio->Dispatch().Get(DISPID_DeviceNumber).value.ToInt(-9), -1);
     }
 
+    void configTool_showsThePagesTheControlNames() {
+        const QString shots = dir_.filePath(QStringLiteral("shots"));
+        QVERIFY(QDir().mkpath(shots));
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MRVDIO_SCREENSHOT_DIR"), shots);
+        run.setProcessEnvironment(env);
+        run.start(qEnvironmentVariable("MARKING_PROGRAM_DIR") + QStringLiteral("/mrvdio-config"),
+                  {dir_.filePath(QStringLiteral("tool.dat"))});
+        QVERIFY(run.waitForFinished(60000));
+        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(QDir(shots).entryList(QDir::Files).size(), 4);
+    }
+
     void cleanupTestCase() { library_->UnregisterServer(); }
 };
 

@@ -65,8 +65,9 @@ void GeneralPage::SelectDevice_Click() {
     VARIANT_BOOL chosen = 0;
     first->SelectDevice(&chosen);
     Fill(first);
-    // The other controls take the chosen device on Apply.
-    if (chosen && Objects().size() > 1)
+    // The first control has the chosen device now; the others take it on
+    // Apply, which also saves it.
+    if (chosen)
         SetDirty(true);
 }
 

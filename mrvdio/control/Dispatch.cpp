@@ -1,65 +1,20 @@
-// The automation side of the control: names to dispatch identifiers, and
-// Invoke, which unpacks the arguments of each IMrvDIO member, calls it and
-// packs its results.
+// The automation side of the control: one table entry per IMrvDIO member
+// (name, dispatch identifier, kind, and typed invokers that unpack the
+// arguments from the member's own signature, call it and pack its results).
 
 #include "control/Module.h"
 #include "control/MrvDIOCtrl.h"
 #include "mrvdio/Variant.h"
 
+#include <cstddef>
 #include <cstdlib>
-#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 namespace mrvdio {
 
 namespace {
-
-struct NameEntry {
-    const char* name;
-    DISPID dispid;
-};
-
-constexpr NameEntry kNames[] = {
-    {"DeviceNumber", DISPID_DeviceNumber},
-    {"DeviceName", DISPID_DeviceName},
-    {"LastErrorCode", DISPID_LastErrorCode},
-    {"LastErrorMessage", DISPID_LastErrorMessage},
-    {"DiChannelCount", DISPID_DiChannelCount},
-    {"DiPortCount", DISPID_DiPortCount},
-    {"DoChannelCount", DISPID_DoChannelCount},
-    {"DoPortCount", DISPID_DoPortCount},
-    {"EventEnabled", DISPID_EventEnabled},
-    {"SelectDevice", DISPID_SelectDevice},
-    {"GetDeviceListFirst", DISPID_GetDeviceListFirst},
-    {"GetDeviceListNext", DISPID_GetDeviceListNext},
-    {"ReadDiChannel", DISPID_ReadDiChannel},
-    {"ReadDiPorts", DISPID_ReadDiPorts},
-    {"ReadDoPorts", DISPID_ReadDoPorts},
-    {"WriteDoChannel", DISPID_WriteDoChannel},
-    {"WriteDoPorts", DISPID_WriteDoPorts},
-    {"GetPortDirection", DISPID_GetPortDirection},
-    {"SetPortDirection", DISPID_SetPortDirection},
-    {"SetDiInterrupt", DISPID_SetDiInterrupt},
-    {"EnableDiInterrupt", DISPID_EnableDiInterrupt},
-    {"AssignDiInterruptDiScanRange", DISPID_AssignDiInterruptDiScanRange},
-    {"SetDiPatternMatch", DISPID_SetDiPatternMatch},
-    {"EnableDiPatternMatch", DISPID_EnableDiPatternMatch},
-    {"AssignDiPatternMatchDiScanRange", DISPID_AssignDiPatternMatchDiScanRange},
-    {"SetDiStatusChange", DISPID_SetDiStatusChange},
-    {"EnableDiStatusChange", DISPID_EnableDiStatusChange},
-    {"AssignDiStatusChangeDiScanRange", DISPID_AssignDiStatusChangeDiScanRange},
-    {"ReadDoChannel", DISPID_ReadDoChannel},
-    {"GetDiInterruptSetting", DISPID_GetDiInterruptSetting},
-    {"GetDiPatternMatchSetting", DISPID_GetDiPatternMatchSetting},
-    {"GetDiStatusChangeSetting", DISPID_GetDiStatusChangeSetting},
-    {"GetDioPortCount", DISPID_GetDioPortCount},
-    {"GetDioPortType", DISPID_GetDioPortType},
-    {"GetDioChannelDirection", DISPID_GetDioChannelDirection},
-    {"GetPatternMatchPortNumber", DISPID_GetPatternMatchPortNumber},
-    {"GetDiStatusChangePort", DISPID_GetDiStatusChangePort},
-    {"GetDiPatternPortInfo", DISPID_GetDiPatternPortInfo},
-    {"GetDiStatusPortInfo", DISPID_GetDiStatusPortInfo},
-    {"AboutBox", DISPID_AboutBox},
-};
 
 bool SameName(const char16_t* wide, const char* ascii) {
     size_t i = 0;
@@ -276,6 +231,248 @@ void SetResultStr(VARIANT* result, BSTR value) {
     result->bstrVal = value;
 }
 
+// ------------------------------------------------------------ invokers
+//
+// A member's parameters, in order: inputs (int32_t, VARIANT_BOOL, BSTR, and
+// VARIANT* byte buffers) and then outputs (int32_t*, VARIANT_BOOL*, BSTR*).
+// Where the member has a result, its last output is the dispatch result;
+// the other outputs are optional by-reference arguments.
+
+enum class Returns { Last, None };
+
+template <class P> struct Param;
+
+template <> struct Param<int32_t> {
+    static constexpr bool kOut = false;
+    using Slot = int32_t;
+    static HRESULT Unpack(const Args& a, uint32_t i, Slot* s) { return a.Int(i, s); }
+    static int32_t Pass(const Args&, uint32_t, bool, Slot& s) { return s; }
+};
+
+template <> struct Param<VARIANT_BOOL> {
+    static constexpr bool kOut = false;
+    using Slot = VARIANT_BOOL;
+    static HRESULT Unpack(const Args& a, uint32_t i, Slot* s) { return a.Bool(i, s); }
+    static VARIANT_BOOL Pass(const Args&, uint32_t, bool, Slot& s) { return s; }
+};
+
+template <> struct Param<BSTR> {
+    static constexpr bool kOut = false;
+    using Slot = BSTR;
+    static HRESULT Unpack(const Args& a, uint32_t i, Slot* s) { return a.Str(i, s); }
+    static BSTR Pass(const Args&, uint32_t, bool, Slot& s) { return s; }
+};
+
+// A byte buffer: the variant the argument names (null when it is missing).
+template <> struct Param<VARIANT*> {
+    static constexpr bool kOut = false;
+    using Slot = VARIANT*;
+    static HRESULT Unpack(const Args& a, uint32_t i, Slot* s) {
+        *s = a.Missing(i) ? nullptr : a.Buffer(i);
+        return S_OK;
+    }
+    static VARIANT* Pass(const Args&, uint32_t, bool, Slot& s) { return s; }
+};
+
+// Outputs: a missing optional argument gets a null pointer; the result
+// always gets a slot. A property get hands out its result only on success.
+template <class T, VARTYPE Base> struct OutParam {
+    static constexpr bool kOut = true;
+    using Slot = T;
+    static HRESULT Unpack(const Args& a, uint32_t i, Slot*) { return a.CheckOut(i, Base); }
+    static T* Pass(const Args& a, uint32_t i, bool isResult, Slot& s) {
+        return isResult || !a.Missing(i) ? &s : nullptr;
+    }
+};
+
+template <> struct Param<int32_t*> : OutParam<int32_t, VT_I4> {
+    static void Store(const Args& a, uint32_t i, bool isResult, VARIANT* result, bool property,
+                      HRESULT hr, Slot& s) {
+        if (!isResult)
+            a.SetInt(i, s);
+        else if (!property || SUCCEEDED(hr))
+            SetResultInt(result, s);
+    }
+};
+
+template <> struct Param<VARIANT_BOOL*> : OutParam<VARIANT_BOOL, VT_BOOL> {
+    static void Store(const Args& a, uint32_t i, bool isResult, VARIANT* result, bool property,
+                      HRESULT hr, Slot& s) {
+        if (!isResult)
+            a.SetBool(i, s);
+        else if (!property || SUCCEEDED(hr))
+            SetResultBool(result, s);
+    }
+};
+
+template <> struct Param<BSTR*> : OutParam<BSTR, VT_BSTR> {
+    static void Store(const Args& a, uint32_t i, bool isResult, VARIANT* result, bool property,
+                      HRESULT hr, Slot& s) {
+        if (!isResult)
+            a.SetStr(i, s); // takes the string
+        else if (!property || SUCCEEDED(hr))
+            SetResultStr(result, s);
+        else
+            SysFreeString(s);
+    }
+};
+
+template <class P, int32_t Unset> typename Param<P>::Slot InitialSlot() {
+    if constexpr (std::is_same_v<P, int32_t*>)
+        return Unset;
+    else
+        return typename Param<P>::Slot{};
+}
+
+// After the call: outputs go back to their arguments or the result.
+template <class P>
+void StoreSlot(const Args& a, uint32_t i, bool isResult, VARIANT* result, bool property, HRESULT hr,
+               typename Param<P>::Slot& s) {
+    if constexpr (Param<P>::kOut)
+        Param<P>::Store(a, i, isResult, result, property, hr, s);
+}
+
+template <class F> struct Signature;
+template <class... Ps> struct Signature<HRESULT (MrvDIOCtrl::*)(Ps...)> {
+    using Params = std::tuple<Ps...>;
+};
+
+template <auto Fn, Returns R, int32_t Unset, class... Ps, size_t... I>
+HRESULT InvokeWith(MrvDIOCtrl& self, const Args& a, [[maybe_unused]] VARIANT* result,
+                   [[maybe_unused]] bool property, std::tuple<Ps...>*, std::index_sequence<I...>) {
+    constexpr size_t n = sizeof...(Ps);
+    constexpr bool outs[] = {Param<Ps>::kOut..., false};
+    static_assert(R == Returns::None || (n > 0 && outs[n - 1]), "the result is an output");
+    constexpr size_t resultIndex = R == Returns::Last ? n - 1 : n;
+    constexpr uint32_t inputs = ((Param<Ps>::kOut ? 0u : 1u) + ... + 0u);
+    constexpr uint32_t positional = static_cast<uint32_t>(R == Returns::Last ? n - 1 : n);
+    HRESULT hr = a.Count(inputs, positional);
+    if (FAILED(hr))
+        return hr;
+    std::tuple<typename Param<Ps>::Slot...> values{InitialSlot<Ps, Unset>()...};
+    const bool unpacked =
+        ((I == resultIndex || SUCCEEDED(hr = Param<Ps>::Unpack(a, I, &std::get<I>(values)))) &&
+         ...);
+    if (!unpacked)
+        return hr;
+    hr = (self.*Fn)(Param<Ps>::Pass(a, I, I == resultIndex, std::get<I>(values))...);
+    (StoreSlot<Ps>(a, I, I == resultIndex, result, property, hr, std::get<I>(values)), ...);
+    return hr;
+}
+
+using Invoker = HRESULT (*)(MrvDIOCtrl& self, const Args& a, VARIANT* result, bool property);
+
+// Calls member Fn with the arguments unpacked from its signature. `Unset`:
+// what an int32_t output the member did not write comes back as.
+template <auto Fn, Returns R = Returns::Last, int32_t Unset = 0>
+HRESULT Invoke(MrvDIOCtrl& self, const Args& a, VARIANT* result, bool property) {
+    using Params = typename Signature<decltype(Fn)>::Params;
+    return InvokeWith<Fn, R, Unset>(self, a, result, property, static_cast<Params*>(nullptr),
+                                    std::make_index_sequence<std::tuple_size_v<Params>>{});
+}
+
+// A property put: the one value, as the put member's parameter.
+template <auto Fn> HRESULT InvokePut(MrvDIOCtrl& self, const Args& a, VARIANT*, bool) {
+    using P = std::tuple_element_t<0, typename Signature<decltype(Fn)>::Params>;
+    VARIANT* value = nullptr;
+    HRESULT hr = a.PutValue(&value);
+    if (FAILED(hr))
+        return hr;
+    typename Param<P>::Slot v{};
+    if (FAILED(hr = Param<P>::Unpack(a, 0, &v)))
+        return hr;
+    return (self.*Fn)(v);
+}
+
+// ------------------------------------------------------------- members
+
+struct Member {
+    const char* name;
+    DISPID dispid;
+    uint16_t flags; // DISPATCH_METHOD, or DISPATCH_PROPERTYGET (| DISPATCH_PROPERTYPUT)
+    Invoker call;   // the method or the property get
+    Invoker put;    // the property put, null when read-only
+};
+
+template <auto Fn, Returns R = Returns::Last, int32_t Unset = 0>
+constexpr Member Method(const char* name, DISPID dispid) {
+    return {name, dispid, DISPATCH_METHOD, &Invoke<Fn, R, Unset>, nullptr};
+}
+
+template <auto Get> constexpr Member Property(const char* name, DISPID dispid) {
+    return {name, dispid, DISPATCH_PROPERTYGET, &Invoke<Get>, nullptr};
+}
+
+template <auto Get, auto Put> constexpr Member Property(const char* name, DISPID dispid) {
+    return {name, dispid, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, &Invoke<Get>,
+            &InvokePut<Put>};
+}
+
+using C = MrvDIOCtrl;
+constexpr Returns kNoResult = Returns::None;
+
+const Member kMembers[] = {
+    Property<&C::get_DeviceNumber, &C::put_DeviceNumber>("DeviceNumber", DISPID_DeviceNumber),
+    Property<&C::get_DeviceName>("DeviceName", DISPID_DeviceName),
+    Property<&C::get_LastErrorCode, &C::put_LastErrorCode>("LastErrorCode", DISPID_LastErrorCode),
+    Property<&C::get_LastErrorMessage, &C::put_LastErrorMessage>("LastErrorMessage",
+                                                                 DISPID_LastErrorMessage),
+    Property<&C::get_DiChannelCount>("DiChannelCount", DISPID_DiChannelCount),
+    Property<&C::get_DiPortCount>("DiPortCount", DISPID_DiPortCount),
+    Property<&C::get_DoChannelCount>("DoChannelCount", DISPID_DoChannelCount),
+    Property<&C::get_DoPortCount>("DoPortCount", DISPID_DoPortCount),
+    Property<&C::get_EventEnabled, &C::put_EventEnabled>("EventEnabled", DISPID_EventEnabled),
+    Method<&C::SelectDevice>("SelectDevice", DISPID_SelectDevice),
+    // A device number the member could not hand out is -1, "no device".
+    Method<&C::GetDeviceListFirst, kNoResult, -1>("GetDeviceListFirst", DISPID_GetDeviceListFirst),
+    Method<&C::GetDeviceListNext, kNoResult, -1>("GetDeviceListNext", DISPID_GetDeviceListNext),
+    Method<&C::ReadDiChannel>("ReadDiChannel", DISPID_ReadDiChannel),
+    Method<&C::ReadDiPorts>("ReadDiPorts", DISPID_ReadDiPorts),
+    Method<&C::ReadDoPorts>("ReadDoPorts", DISPID_ReadDoPorts),
+    Method<&C::WriteDoChannel>("WriteDoChannel", DISPID_WriteDoChannel),
+    Method<&C::WriteDoPorts>("WriteDoPorts", DISPID_WriteDoPorts),
+    Method<&C::GetPortDirection>("GetPortDirection", DISPID_GetPortDirection),
+    Method<&C::SetPortDirection>("SetPortDirection", DISPID_SetPortDirection),
+    Method<&C::SetDiInterrupt>("SetDiInterrupt", DISPID_SetDiInterrupt),
+    Method<&C::EnableDiInterrupt, kNoResult>("EnableDiInterrupt", DISPID_EnableDiInterrupt),
+    Method<&C::AssignDiInterruptDiScanRange>("AssignDiInterruptDiScanRange",
+                                             DISPID_AssignDiInterruptDiScanRange),
+    Method<&C::SetDiPatternMatch>("SetDiPatternMatch", DISPID_SetDiPatternMatch),
+    Method<&C::EnableDiPatternMatch, kNoResult>("EnableDiPatternMatch",
+                                                DISPID_EnableDiPatternMatch),
+    Method<&C::AssignDiPatternMatchDiScanRange>("AssignDiPatternMatchDiScanRange",
+                                                DISPID_AssignDiPatternMatchDiScanRange),
+    Method<&C::SetDiStatusChange>("SetDiStatusChange", DISPID_SetDiStatusChange),
+    Method<&C::EnableDiStatusChange, kNoResult>("EnableDiStatusChange",
+                                                DISPID_EnableDiStatusChange),
+    Method<&C::AssignDiStatusChangeDiScanRange>("AssignDiStatusChangeDiScanRange",
+                                                DISPID_AssignDiStatusChangeDiScanRange),
+    Method<&C::ReadDoChannel>("ReadDoChannel", DISPID_ReadDoChannel),
+    Method<&C::GetDiInterruptSetting>("GetDiInterruptSetting", DISPID_GetDiInterruptSetting),
+    Method<&C::GetDiPatternMatchSetting>("GetDiPatternMatchSetting",
+                                         DISPID_GetDiPatternMatchSetting),
+    Method<&C::GetDiStatusChangeSetting>("GetDiStatusChangeSetting",
+                                         DISPID_GetDiStatusChangeSetting),
+    Method<&C::GetDioPortCount>("GetDioPortCount", DISPID_GetDioPortCount),
+    Method<&C::GetDioPortType, kNoResult>("GetDioPortType", DISPID_GetDioPortType),
+    Method<&C::GetDioChannelDirection, kNoResult>("GetDioChannelDirection",
+                                                  DISPID_GetDioChannelDirection),
+    Method<&C::GetPatternMatchPortNumber>("GetPatternMatchPortNumber",
+                                          DISPID_GetPatternMatchPortNumber),
+    Method<&C::GetDiStatusChangePort>("GetDiStatusChangePort", DISPID_GetDiStatusChangePort),
+    Method<&C::GetDiPatternPortInfo, kNoResult>("GetDiPatternPortInfo",
+                                                DISPID_GetDiPatternPortInfo),
+    Method<&C::GetDiStatusPortInfo, kNoResult>("GetDiStatusPortInfo", DISPID_GetDiStatusPortInfo),
+    Method<&C::AboutBox, kNoResult>("AboutBox", DISPID_AboutBox),
+};
+
+const Member* FindMember(DISPID dispid) {
+    for (const Member& m : kMembers)
+        if (m.dispid == dispid)
+            return &m;
+    return nullptr;
+}
+
 bool IsGet(uint16_t flags) {
     return flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD);
 }
@@ -311,9 +508,9 @@ HRESULT MrvDIOCtrl::GetIDsOfNames(const IID& iid, const char16_t** names, uint32
     // The first name is the member; argument names are not known.
     dispids[0] = DISPID_UNKNOWN;
     if (names[0]) {
-        for (const NameEntry& e : kNames) {
-            if (SameName(names[0], e.name)) {
-                dispids[0] = e.dispid;
+        for (const Member& m : kMembers) {
+            if (SameName(names[0], m.name)) {
+                dispids[0] = m.dispid;
                 break;
             }
         }
@@ -364,377 +561,17 @@ HRESULT MrvDIOCtrl::Invoke(DISPID member, const IID& iid, LCID, uint16_t flags, 
 
 HRESULT MrvDIOCtrl::InvokeMember(DISPID member, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                                  uint32_t* argErr) {
-    Args a(params, argErr);
-    HRESULT hr = S_OK;
-
-    // Property with get (int32) and maybe put.
-    auto intProperty = [&](HRESULT (MrvDIOCtrl::*get)(int32_t*),
-                           HRESULT (MrvDIOCtrl::*put)(int32_t)) -> HRESULT {
-        if (IsPut(flags)) {
-            if (!put)
-                return DISP_E_MEMBERNOTFOUND;
-            VARIANT* value = nullptr;
-            if (FAILED(hr = a.PutValue(&value)))
-                return hr;
-            int32_t v = 0;
-            if (FAILED(hr = a.IntOf(value, 0, &v)))
-                return hr;
-            return (this->*put)(v);
-        }
-        if (!IsGet(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        int32_t v = 0;
-        hr = (this->*get)(&v);
-        if (SUCCEEDED(hr))
-            SetResultInt(result, v);
-        return hr;
-    };
-    // Method (channel/port in) → int32 result.
-    auto intOfInt = [&](HRESULT (MrvDIOCtrl::*fn)(int32_t, int32_t*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 1)))
-            return hr;
-        int32_t in = 0;
-        if (FAILED(hr = a.Int(0, &in)))
-            return hr;
-        int32_t v = 0;
-        hr = (this->*fn)(in, &v);
-        SetResultInt(result, v);
-        return hr;
-    };
-    // Byte buffer, start, count → pResult.
-    auto ports =
-        [&](HRESULT (MrvDIOCtrl::*fn)(VARIANT*, int32_t, int32_t, VARIANT_BOOL*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(3, 3)))
-            return hr;
-        int32_t start = 0, count = 0;
-        if (FAILED(hr = a.Int(1, &start)) || FAILED(hr = a.Int(2, &count)))
-            return hr;
-        VARIANT_BOOL r = 0;
-        hr = (this->*fn)(a.Missing(0) ? nullptr : a.Buffer(0), start, count, &r);
-        SetResultBool(result, r);
-        return hr;
-    };
-    // Ints in → pResult.
-    auto boolOfInts = [&](auto call, uint32_t n) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(n, n)))
-            return hr;
-        int32_t in[3] = {0, 0, 0};
-        for (uint32_t i = 0; i < n; ++i)
-            if (FAILED(hr = a.Int(i, &in[i])))
-                return hr;
-        VARIANT_BOOL r = 0;
-        hr = call(in, &r);
-        SetResultBool(result, r);
-        return hr;
-    };
-    // (int, bool) in, nothing out.
-    auto enable = [&](HRESULT (MrvDIOCtrl::*fn)(int32_t, VARIANT_BOOL)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(2, 2)))
-            return hr;
-        int32_t index = 0;
-        VARIANT_BOOL on = 0;
-        if (FAILED(hr = a.Int(0, &index)) || FAILED(hr = a.Bool(1, &on)))
-            return hr;
-        return (this->*fn)(index, on);
-    };
-    // Count getters without checks.
-    auto count = [&](HRESULT (MrvDIOCtrl::*fn)(int32_t*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        int32_t v = 0;
-        hr = (this->*fn)(&v);
-        SetResultInt(result, v);
-        return hr;
-    };
-    // Port in → two int32 out by reference.
-    auto portInfo = [&](HRESULT (MrvDIOCtrl::*fn)(int32_t, int32_t*, int32_t*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 3)))
-            return hr;
-        int32_t port = 0;
-        if (FAILED(hr = a.Int(0, &port)) || FAILED(hr = a.CheckOut(1, VT_I4)) ||
-            FAILED(hr = a.CheckOut(2, VT_I4)))
-            return hr;
-        int32_t chan = 0, mask = 0;
-        hr = (this->*fn)(port, a.Missing(1) ? nullptr : &chan, a.Missing(2) ? nullptr : &mask);
-        a.SetInt(1, chan);
-        a.SetInt(2, mask);
-        return hr;
-    };
-    // Device list: two out parameters by reference.
-    auto deviceList = [&](HRESULT (MrvDIOCtrl::*fn)(BSTR*, int32_t*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 2)))
-            return hr;
-        if (FAILED(hr = a.CheckOut(0, VT_BSTR)) || FAILED(hr = a.CheckOut(1, VT_I4)))
-            return hr;
-        BSTR name = nullptr;
-        int32_t number = -1;
-        hr = (this->*fn)(a.Missing(0) ? nullptr : &name, a.Missing(1) ? nullptr : &number);
-        a.SetStr(0, name);
-        a.SetInt(1, number);
-        return hr;
-    };
-    // Setting buffer in/out, nothing else.
-    auto setting = [&](HRESULT (MrvDIOCtrl::*fn)(VARIANT*)) -> HRESULT {
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 1)))
-            return hr;
-        return (this->*fn)(a.Buffer(0));
-    };
-
-    switch (member) {
-    case DISPID_DeviceNumber:
-        return intProperty(&MrvDIOCtrl::get_DeviceNumber, &MrvDIOCtrl::put_DeviceNumber);
-    case DISPID_DeviceName:
-        if (IsPut(flags) || !IsGet(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        {
-            BSTR s = nullptr;
-            hr = get_DeviceName(&s);
-            if (SUCCEEDED(hr))
-                SetResultStr(result, s);
-            return hr;
-        }
-    case DISPID_LastErrorCode:
-        return intProperty(&MrvDIOCtrl::get_LastErrorCode, &MrvDIOCtrl::put_LastErrorCode);
-    case DISPID_LastErrorMessage:
-        if (IsPut(flags)) {
-            VARIANT* value = nullptr;
-            if (FAILED(hr = a.PutValue(&value)))
-                return hr;
-            const VARIANT* v = value;
-            if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-                v = v->pvarVal;
-            if (v->vt == VT_BSTR)
-                return put_LastErrorMessage(v->bstrVal);
-            if (v->vt == (VT_BYREF | VT_BSTR))
-                return put_LastErrorMessage(*v->pbstrVal);
-            if (argErr)
-                *argErr = 0;
-            return DISP_E_TYPEMISMATCH;
-        }
-        if (!IsGet(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        {
-            BSTR s = nullptr;
-            hr = get_LastErrorMessage(&s);
-            if (SUCCEEDED(hr))
-                SetResultStr(result, s);
-            return hr;
-        }
-    case DISPID_DiChannelCount:
-        return intProperty(&MrvDIOCtrl::get_DiChannelCount, nullptr);
-    case DISPID_DiPortCount:
-        return intProperty(&MrvDIOCtrl::get_DiPortCount, nullptr);
-    case DISPID_DoChannelCount:
-        return intProperty(&MrvDIOCtrl::get_DoChannelCount, nullptr);
-    case DISPID_DoPortCount:
-        return intProperty(&MrvDIOCtrl::get_DoPortCount, nullptr);
-    case DISPID_EventEnabled:
-        if (IsPut(flags)) {
-            VARIANT* value = nullptr;
-            if (FAILED(hr = a.PutValue(&value)))
-                return hr;
-            int32_t v = 0;
-            if (FAILED(hr = a.IntOf(value, 0, &v)))
-                return hr;
-            return put_EventEnabled(static_cast<VARIANT_BOOL>(v));
-        }
-        if (!IsGet(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        {
-            VARIANT_BOOL v = 0;
-            hr = get_EventEnabled(&v);
-            if (SUCCEEDED(hr))
-                SetResultBool(result, v);
-            return hr;
-        }
-    case DISPID_SelectDevice:
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        {
-            VARIANT_BOOL r = 0;
-            hr = SelectDevice(&r);
-            SetResultBool(result, r);
-            return hr;
-        }
-    case DISPID_GetDeviceListFirst:
-        return deviceList(&MrvDIOCtrl::GetDeviceListFirst);
-    case DISPID_GetDeviceListNext:
-        return deviceList(&MrvDIOCtrl::GetDeviceListNext);
-    case DISPID_ReadDiChannel:
-        return intOfInt(&MrvDIOCtrl::ReadDiChannel);
-    case DISPID_ReadDiPorts:
-        return ports(&MrvDIOCtrl::ReadDiPorts);
-    case DISPID_ReadDoPorts:
-        return ports(&MrvDIOCtrl::ReadDoPorts);
-    case DISPID_WriteDoChannel:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) { return WriteDoChannel(in[0], in[1], r); }, 2);
-    case DISPID_WriteDoPorts:
-        return ports(&MrvDIOCtrl::WriteDoPorts);
-    case DISPID_GetPortDirection:
-        return intOfInt(&MrvDIOCtrl::GetPortDirection);
-    case DISPID_SetPortDirection:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) { return SetPortDirection(in[0], in[1], r); }, 2);
-    case DISPID_SetDiInterrupt:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) { return SetDiInterrupt(in[0], in[1], r); }, 2);
-    case DISPID_EnableDiInterrupt:
-        return enable(&MrvDIOCtrl::EnableDiInterrupt);
-    case DISPID_AssignDiInterruptDiScanRange:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) {
-                return AssignDiInterruptDiScanRange(in[0], in[1], in[2], r);
-            },
-            3);
-    case DISPID_SetDiPatternMatch:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) {
-                return SetDiPatternMatch(in[0], in[1], in[2], r);
-            },
-            3);
-    case DISPID_EnableDiPatternMatch:
-        return enable(&MrvDIOCtrl::EnableDiPatternMatch);
-    case DISPID_AssignDiPatternMatchDiScanRange:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) {
-                return AssignDiPatternMatchDiScanRange(in[0], in[1], in[2], r);
-            },
-            3);
-    case DISPID_SetDiStatusChange:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) { return SetDiStatusChange(in[0], in[1], r); }, 2);
-    case DISPID_EnableDiStatusChange:
-        return enable(&MrvDIOCtrl::EnableDiStatusChange);
-    case DISPID_AssignDiStatusChangeDiScanRange:
-        return boolOfInts(
-            [this](int32_t* in, VARIANT_BOOL* r) {
-                return AssignDiStatusChangeDiScanRange(in[0], in[1], in[2], r);
-            },
-            3);
-    case DISPID_ReadDoChannel:
-        return intOfInt(&MrvDIOCtrl::ReadDoChannel);
-    case DISPID_GetDiInterruptSetting: {
-        // (channel, enabled, trigger, scanStart, scanCount) → pResult
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 5)))
-            return hr;
-        int32_t channel = 0;
-        if (FAILED(hr = a.Int(0, &channel)) || FAILED(hr = a.CheckOut(1, VT_BOOL)))
-            return hr;
-        for (uint32_t i = 2; i <= 4; ++i)
-            if (FAILED(hr = a.CheckOut(i, VT_I4)))
-                return hr;
-        VARIANT_BOOL enabled = 0, r = 0;
-        int32_t trigger = 0, start = 0, cnt = 0;
-        hr = GetDiInterruptSetting(
-            channel, a.Missing(1) ? nullptr : &enabled, a.Missing(2) ? nullptr : &trigger,
-            a.Missing(3) ? nullptr : &start, a.Missing(4) ? nullptr : &cnt, &r);
-        a.SetBool(1, enabled);
-        a.SetInt(2, trigger);
-        a.SetInt(3, start);
-        a.SetInt(4, cnt);
-        SetResultBool(result, r);
-        return hr;
-    }
-    case DISPID_GetDiPatternMatchSetting: {
-        // (port, mask, pattern, enabled, scanStart, scanCount) → pResult
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 6)))
-            return hr;
-        int32_t port = 0;
-        if (FAILED(hr = a.Int(0, &port)) || FAILED(hr = a.CheckOut(1, VT_I4)) ||
-            FAILED(hr = a.CheckOut(2, VT_I4)) || FAILED(hr = a.CheckOut(3, VT_BOOL)) ||
-            FAILED(hr = a.CheckOut(4, VT_I4)) || FAILED(hr = a.CheckOut(5, VT_I4)))
-            return hr;
-        int32_t mask = 0, pattern = 0, start = 0, cnt = 0;
-        VARIANT_BOOL enabled = 0, r = 0;
-        hr = GetDiPatternMatchSetting(
-            port, a.Missing(1) ? nullptr : &mask, a.Missing(2) ? nullptr : &pattern,
-            a.Missing(3) ? nullptr : &enabled, a.Missing(4) ? nullptr : &start,
-            a.Missing(5) ? nullptr : &cnt, &r);
-        a.SetInt(1, mask);
-        a.SetInt(2, pattern);
-        a.SetBool(3, enabled);
-        a.SetInt(4, start);
-        a.SetInt(5, cnt);
-        SetResultBool(result, r);
-        return hr;
-    }
-    case DISPID_GetDiStatusChangeSetting: {
-        // (port, mask, enabled, scanStart, scanCount) → pResult
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(1, 5)))
-            return hr;
-        int32_t port = 0;
-        if (FAILED(hr = a.Int(0, &port)) || FAILED(hr = a.CheckOut(1, VT_I4)) ||
-            FAILED(hr = a.CheckOut(2, VT_BOOL)) || FAILED(hr = a.CheckOut(3, VT_I4)) ||
-            FAILED(hr = a.CheckOut(4, VT_I4)))
-            return hr;
-        int32_t mask = 0, start = 0, cnt = 0;
-        VARIANT_BOOL enabled = 0, r = 0;
-        hr = GetDiStatusChangeSetting(
-            port, a.Missing(1) ? nullptr : &mask, a.Missing(2) ? nullptr : &enabled,
-            a.Missing(3) ? nullptr : &start, a.Missing(4) ? nullptr : &cnt, &r);
-        a.SetInt(1, mask);
-        a.SetBool(2, enabled);
-        a.SetInt(3, start);
-        a.SetInt(4, cnt);
-        SetResultBool(result, r);
-        return hr;
-    }
-    case DISPID_GetDioPortCount:
-        return count(&MrvDIOCtrl::GetDioPortCount);
-    case DISPID_GetDioPortType:
-        return setting(&MrvDIOCtrl::GetDioPortType);
-    case DISPID_GetDioChannelDirection:
-        return setting(&MrvDIOCtrl::GetDioChannelDirection);
-    case DISPID_GetPatternMatchPortNumber:
-        return count(&MrvDIOCtrl::GetPatternMatchPortNumber);
-    case DISPID_GetDiStatusChangePort:
-        return count(&MrvDIOCtrl::GetDiStatusChangePort);
-    case DISPID_GetDiPatternPortInfo:
-        return portInfo(&MrvDIOCtrl::GetDiPatternPortInfo);
-    case DISPID_GetDiStatusPortInfo:
-        return portInfo(&MrvDIOCtrl::GetDiStatusPortInfo);
-    case DISPID_AboutBox:
-        if (!IsCall(flags))
-            return DISP_E_MEMBERNOTFOUND;
-        if (FAILED(hr = a.Count(0, 0)))
-            return hr;
-        return AboutBox();
-    default:
+    const Member* m = FindMember(member);
+    if (!m)
         return DISP_E_MEMBERNOTFOUND;
-    }
+    const Args a(params, argErr);
+    if (m->flags & DISPATCH_METHOD)
+        return IsCall(flags) ? m->call(*this, a, result, false) : DISP_E_MEMBERNOTFOUND;
+    if (IsPut(flags))
+        return m->put ? m->put(*this, a, result, false) : DISP_E_MEMBERNOTFOUND;
+    if (!IsGet(flags))
+        return DISP_E_MEMBERNOTFOUND;
+    return m->call(*this, a, result, true);
 }
 
 } // namespace mrvdio

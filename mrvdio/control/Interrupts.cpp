@@ -4,6 +4,7 @@
 
 #include "control/MrvDIOCtrl.h"
 
+#include "control/ConnectionPoint.h"
 #include "control/EventChecker.h"
 #include "control/Module.h"
 #include "mrvdio/Variant.h"
@@ -245,7 +246,7 @@ bool MrvDIOCtrl::SurveyStatusChange() {
 
 HRESULT MrvDIOCtrl::get_EventEnabled(VARIANT_BOOL* value) {
     if (!value) {
-        ReportError(22);
+        ReportError(Err::InvalidParameter);
         return E_FAIL;
     }
     *value = eventEnabled_;
@@ -256,7 +257,7 @@ HRESULT MrvDIOCtrl::put_EventEnabled(VARIANT_BOOL value) {
     if (value == eventEnabled_)
         return S_OK;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         if (deviceChanged_) {
             deviceChanged_ = false;
             return S_FALSE;
@@ -279,12 +280,12 @@ HRESULT MrvDIOCtrl::put_EventEnabled(VARIANT_BOOL value) {
     if (!diInterrupt_ && !diPattern_ && !diStatus_) {
         threadRun_ = false;
         PostErrorInfo(u"No Event Enabled!", MRVDIO_PROGID_VERSION, GUID_NULL);
-        ReportError(12);
+        ReportError(Err::NoInterruptFunction);
         return E_FAIL;
     }
     threadRun_ = true;
     if (!Events().Start(drv_, handle_, diPortCount_)) {
-        ReportError(4);
+        ReportError(Err::ThreadNotCreated);
         threadRun_ = false;
         return E_FAIL;
     }
@@ -514,7 +515,7 @@ void MrvDIOCtrl::OnEvent(EventKind kind, int32_t index, VARIANT* data, DaqResult
         ReportDriverError(failure);
         break;
     case EventKind::NoBuffer:
-        ReportError(1);
+        ReportError(Err::InsufficientMemory);
         break;
     }
 }
@@ -564,20 +565,20 @@ void SetResult(VARIANT_BOOL* result, bool value) {
 // the HRESULT to return (the error is reported).
 HRESULT MrvDIOCtrl::CheckInterruptChannel(int32_t channel) {
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (!diInterrupt_) {
-        ReportError(9);
+        ReportError(Err::NoDiInterrupt);
         return E_FAIL;
     }
     if (channel < 0 || channel >= diChannelCount_ ||
         channel >= static_cast<int32_t>(diInterrupt_->size())) {
-        ReportError(15);
+        ReportError(Err::InvalidDiChannel);
         return E_FAIL;
     }
     if (!(*diInterrupt_)[channel].supported) {
-        ReportError(3);
+        ReportError(Err::ChannelNoDiInterrupt);
         return restorePending_[RestoreInterrupt] ? S_FALSE : E_FAIL;
     }
     return S_OK;
@@ -588,18 +589,18 @@ HRESULT MrvDIOCtrl::SetDiInterrupt(int32_t channel, int32_t trigger, VARIANT_BOO
     if (const HRESULT hr = CheckInterruptChannel(channel); hr != S_OK)
         return hr;
     DiInterruptSetting& rec = (*diInterrupt_)[channel];
-    int32_t error = 0;
+    Err error = Err::NoError;
     if (trigger < 0 || trigger > 3)
-        error = 23;
+        error = Err::InvalidTrigger;
     else if (trigger == 1 && !risingEdgeCapable_)
-        error = 37;
+        error = Err::NoRisingEdge;
     else if (trigger == 2 && !fallingEdgeCapable_)
-        error = 38;
+        error = Err::NoFallingEdge;
     else if (trigger == 3 && dualEdgeCapable_ != 1)
-        error = 39;
+        error = Err::NoDualEdge;
     else if (rec.running)
-        error = 14;
-    if (error) {
+        error = Err::ConfigurationRunning;
+    if (error != Err::NoError) {
         ReportError(error);
         return E_FAIL;
     }
@@ -642,17 +643,17 @@ HRESULT MrvDIOCtrl::EnableDiInterrupt(int32_t channel, VARIANT_BOOL enabled) {
 
 namespace {
 
-// Scan range checks shared by the three Assign members: 0 when the range
-// fits (possibly clipped: *clipped set), else the error number.
-int32_t CheckScanRange(int32_t diPortCount, int32_t scanStart, int32_t* scanCount, bool* clipped) {
+// Scan range checks shared by the three Assign members: NoError when the
+// range fits (possibly clipped: *clipped set), else the error number.
+Err CheckScanRange(int32_t diPortCount, int32_t scanStart, int32_t* scanCount, bool* clipped) {
     *clipped = false;
     if (scanStart < 0 || scanStart >= diPortCount || *scanCount < 0)
-        return 17;
+        return Err::InvalidScanRange;
     if (static_cast<int64_t>(scanStart) + *scanCount > diPortCount) {
         *scanCount = diPortCount - scanStart;
         *clipped = true;
     }
-    return 0;
+    return Err::NoError;
 }
 
 } // namespace
@@ -663,17 +664,18 @@ HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t channel, int32_t scanSt
     if (const HRESULT hr = CheckInterruptChannel(channel); hr != S_OK)
         return hr;
     bool complete = true, clipped = false;
-    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
+    if (const Err error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped);
+        error != Err::NoError) {
         ReportError(error);
         return E_FAIL;
     }
     if (clipped) {
-        ReportError(17);
+        ReportError(Err::InvalidScanRange);
         complete = false;
     }
     DiInterruptSetting& rec = (*diInterrupt_)[channel];
     if (rec.running) {
-        ReportError(14);
+        ReportError(Err::ConfigurationRunning);
         complete = false;
     } else {
         rec.scanStart = static_cast<uint8_t>(scanStart);
@@ -684,187 +686,162 @@ HRESULT MrvDIOCtrl::AssignDiInterruptDiScanRange(int32_t channel, int32_t scanSt
     return S_OK;
 }
 
-// The checks every port member starts with (pattern match or status change):
-// S_OK with the record, else the HRESULT to return (the error is reported).
-template <class Record>
-HRESULT MrvDIOCtrl::CheckPort(int32_t port, bool hasTable, int32_t noTable, int32_t noRecord,
-                              int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t),
-                              Record** record) {
+// What the pattern-match and status-change members differ in: the record
+// and its table, the error numbers, the restore flag, the event ids and the
+// lists the driver needs before an event is enabled.
+struct MrvDIOCtrl::PatternMatchTraits {
+    using Record = DiPatternMatchSetting;
+    static constexpr bool kHasPattern = true;
+    static constexpr Err kNoTable = Err::NoDiPatternMatch;
+    static constexpr Err kNoRecord = Err::PortNoPatternMatch;
+    static constexpr RestoreTable kRestore = RestorePattern;
+    static constexpr uint32_t kEventBase = DAQ_EVENT_DI_PATTERN_MATCH;
+    static constexpr auto kTable = &MrvDIOCtrl::diPattern_;
+    static constexpr auto kFind = &MrvDIOCtrl::PatternRecord;
+    static constexpr auto kSend = &MrvDIOCtrl::SendPatternLists;
+    static constexpr auto kArmed = &MrvDIOCtrl::patternArmed_;
+};
+
+struct MrvDIOCtrl::StatusChangeTraits {
+    using Record = DiStatusChangeSetting;
+    static constexpr bool kHasPattern = false;
+    static constexpr Err kNoTable = Err::NoDiStatusChange;
+    static constexpr Err kNoRecord = Err::PortNoStatusChange;
+    static constexpr RestoreTable kRestore = RestoreStatus;
+    static constexpr uint32_t kEventBase = DAQ_EVENT_DI_STATUS_CHANGE;
+    static constexpr auto kTable = &MrvDIOCtrl::diStatus_;
+    static constexpr auto kFind = &MrvDIOCtrl::StatusRecord;
+    static constexpr auto kSend = &MrvDIOCtrl::SendStatusMasks;
+    static constexpr auto kArmed = &MrvDIOCtrl::statusArmed_;
+};
+
+// The checks every port member starts with: S_OK with the record, else the
+// HRESULT to return (the error is reported).
+template <class T> HRESULT MrvDIOCtrl::CheckPort(int32_t port, typename T::Record** record) {
     *record = nullptr;
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
-    if (!hasTable) {
-        ReportError(noTable);
+    if (!(this->*T::kTable)) {
+        ReportError(T::kNoTable);
         return E_FAIL;
     }
     if (port < 0 || port >= diPortCount_) {
-        ReportError(16);
+        ReportError(Err::InvalidDiPort);
         return E_FAIL;
     }
-    *record = (this->*find)(port);
+    *record = (this->*T::kFind)(port);
     if (!*record) {
-        ReportError(noRecord);
-        return restorePending_[restoreTable] ? S_FALSE : E_FAIL;
+        ReportError(T::kNoRecord);
+        return restorePending_[T::kRestore] ? S_FALSE : E_FAIL;
     }
+    return S_OK;
+}
+
+// SetDiPatternMatch (mask and pattern) and SetDiStatusChange (mask only).
+template <class T>
+HRESULT MrvDIOCtrl::SetPortSetting(int32_t port, int32_t pattern, int32_t mask,
+                                   VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    if (rec->running) {
+        ReportError(Err::ConfigurationRunning);
+        return E_FAIL;
+    }
+    const bool settable = rec->maskSettable != 0;
+    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
+    if constexpr (T::kHasPattern)
+        rec->pattern = static_cast<uint8_t>(pattern & 0xFF);
+    if (!settable)
+        ReportError(Err::PortNoChannelConfiguration);
+    dirty_ = true;
+    SetResult(pResult, settable);
+    return S_OK;
+}
+
+template <class T> HRESULT MrvDIOCtrl::EnablePortEvent(int32_t port, VARIANT_BOOL enabled) {
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
+    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
+        return S_OK;
+    const uint32_t id = T::kEventBase + static_cast<uint32_t>(port);
+    DaqResult r = DAQ_OK;
+    if (!enabled) {
+        r = drv_.DisableEvent(handle_, id);
+    } else {
+        r = (this->*T::kSend)();
+        if (r == DAQ_OK)
+            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
+    }
+    if (r != DAQ_OK) {
+        ReportDriverError(r);
+        return E_FAIL;
+    }
+    rec->running = enabled ? 1 : 0;
+    if (enabled)
+        this->*T::kArmed = true;
+    return S_OK;
+}
+
+template <class T>
+HRESULT MrvDIOCtrl::AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                        VARIANT_BOOL* pResult) {
+    SetResult(pResult, false);
+    typename T::Record* rec = nullptr;
+    if (const HRESULT hr = CheckPort<T>(port, &rec); hr != S_OK)
+        return hr;
+    bool complete = true, clipped = false;
+    if (const Err error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped);
+        error != Err::NoError) {
+        ReportError(error);
+        return E_FAIL;
+    }
+    if (clipped) {
+        ReportError(Err::InvalidScanRange);
+        complete = false;
+    }
+    if (rec->running) {
+        ReportError(Err::ConfigurationRunning);
+        complete = false;
+    } else {
+        rec->scanStart = static_cast<uint8_t>(scanStart);
+        rec->scanCount = static_cast<uint8_t>(scanCount);
+    }
+    dirty_ = true;
+    SetResult(pResult, complete);
     return S_OK;
 }
 
 HRESULT MrvDIOCtrl::SetDiPatternMatch(int32_t port, int32_t pattern, int32_t mask,
                                       VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
-                                     &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    if (rec->running) {
-        ReportError(14);
-        return E_FAIL;
-    }
-    const bool settable = rec->maskSettable != 0;
-    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
-    rec->pattern = static_cast<uint8_t>(pattern & 0xFF);
-    if (!settable)
-        ReportError(29);
-    dirty_ = true;
-    SetResult(pResult, settable);
-    return S_OK;
+    return SetPortSetting<PatternMatchTraits>(port, pattern, mask, pResult);
 }
 
 HRESULT MrvDIOCtrl::EnableDiPatternMatch(int32_t port, VARIANT_BOOL enabled) {
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
-                                     &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
-    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
-        return S_OK;
-    const uint32_t id = DAQ_EVENT_DI_PATTERN_MATCH + static_cast<uint32_t>(port);
-    DaqResult r = DAQ_OK;
-    if (!enabled) {
-        r = drv_.DisableEvent(handle_, id);
-    } else {
-        r = SendPatternLists();
-        if (r == DAQ_OK)
-            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
-    }
-    if (r != DAQ_OK) {
-        ReportDriverError(r);
-        return E_FAIL;
-    }
-    rec->running = enabled ? 1 : 0;
-    if (enabled)
-        patternArmed_ = true;
-    return S_OK;
+    return EnablePortEvent<PatternMatchTraits>(port, enabled);
 }
 
 HRESULT MrvDIOCtrl::AssignDiPatternMatchDiScanRange(int32_t port, int32_t scanStart,
                                                     int32_t scanCount, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiPatternMatchSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diPattern_.has_value(), 10, 26, RestorePattern,
-                                     &MrvDIOCtrl::PatternRecord, &rec);
-        hr != S_OK)
-        return hr;
-    bool complete = true, clipped = false;
-    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
-        ReportError(error);
-        return E_FAIL;
-    }
-    if (clipped) {
-        ReportError(17);
-        complete = false;
-    }
-    if (rec->running) {
-        ReportError(14);
-        complete = false;
-    } else {
-        rec->scanStart = static_cast<uint8_t>(scanStart);
-        rec->scanCount = static_cast<uint8_t>(scanCount);
-    }
-    dirty_ = true;
-    SetResult(pResult, complete);
-    return S_OK;
+    return AssignPortScanRange<PatternMatchTraits>(port, scanStart, scanCount, pResult);
 }
 
 HRESULT MrvDIOCtrl::SetDiStatusChange(int32_t port, int32_t mask, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
-                                     &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    if (rec->running) {
-        ReportError(14);
-        return E_FAIL;
-    }
-    const bool settable = rec->maskSettable != 0;
-    rec->mask = settable ? static_cast<uint8_t>(mask & 0xFF) : 0xFF;
-    if (!settable)
-        ReportError(29);
-    dirty_ = true;
-    SetResult(pResult, settable);
-    return S_OK;
+    return SetPortSetting<StatusChangeTraits>(port, 0, mask, pResult);
 }
 
 HRESULT MrvDIOCtrl::EnableDiStatusChange(int32_t port, VARIANT_BOOL enabled) {
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
-                                     &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    rec->enabled = static_cast<uint8_t>(enabled & 0xFF);
-    if ((rec->running && enabled) || !UserMode() || !eventEnabled_)
-        return S_OK;
-    const uint32_t id = DAQ_EVENT_DI_STATUS_CHANGE + static_cast<uint32_t>(port);
-    DaqResult r = DAQ_OK;
-    if (!enabled) {
-        r = drv_.DisableEvent(handle_, id);
-    } else {
-        r = SendStatusMasks();
-        if (r == DAQ_OK)
-            r = EnableEventAtDriver(id, rec->scanStart, rec->scanCount);
-    }
-    if (r != DAQ_OK) {
-        ReportDriverError(r);
-        return E_FAIL;
-    }
-    rec->running = enabled ? 1 : 0;
-    if (enabled)
-        statusArmed_ = true;
-    return S_OK;
+    return EnablePortEvent<StatusChangeTraits>(port, enabled);
 }
 
 HRESULT MrvDIOCtrl::AssignDiStatusChangeDiScanRange(int32_t port, int32_t scanStart,
                                                     int32_t scanCount, VARIANT_BOOL* pResult) {
-    SetResult(pResult, false);
-    DiStatusChangeSetting* rec = nullptr;
-    if (const HRESULT hr = CheckPort(port, diStatus_.has_value(), 11, 27, RestoreStatus,
-                                     &MrvDIOCtrl::StatusRecord, &rec);
-        hr != S_OK)
-        return hr;
-    bool complete = true, clipped = false;
-    if (const int32_t error = CheckScanRange(diPortCount_, scanStart, &scanCount, &clipped)) {
-        ReportError(error);
-        return E_FAIL;
-    }
-    if (clipped) {
-        ReportError(17);
-        complete = false;
-    }
-    if (rec->running) {
-        ReportError(14);
-        complete = false;
-    } else {
-        rec->scanStart = static_cast<uint8_t>(scanStart);
-        rec->scanCount = static_cast<uint8_t>(scanCount);
-    }
-    dirty_ = true;
-    SetResult(pResult, complete);
-    return S_OK;
+    return AssignPortScanRange<StatusChangeTraits>(port, scanStart, scanCount, pResult);
 }
 
 // ------------------------------------------------------------- read-backs
@@ -883,7 +860,7 @@ HRESULT MrvDIOCtrl::GetDiInterruptSetting(int32_t channel, VARIANT_BOOL* enabled
                                           VARIANT_BOOL* pResult) {
     Put<VARIANT_BOOL>(pResult, 0);
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     Put<VARIANT_BOOL>(enabled, 0);
@@ -892,17 +869,17 @@ HRESULT MrvDIOCtrl::GetDiInterruptSetting(int32_t channel, VARIANT_BOOL* enabled
     Put<int32_t>(scanCount, 0);
     Put<VARIANT_BOOL>(pResult, 0);
     if (!diInterrupt_) {
-        ReportError(9);
+        ReportError(Err::NoDiInterrupt);
         return E_FAIL;
     }
     if (channel < 0 || channel >= diChannelCount_ ||
         channel >= static_cast<int32_t>(diInterrupt_->size())) {
-        ReportError(15);
+        ReportError(Err::InvalidDiChannel);
         return E_FAIL;
     }
     const DiInterruptSetting& rec = (*diInterrupt_)[channel];
     if (!rec.supported) {
-        ReportError(3);
+        ReportError(Err::ChannelNoDiInterrupt);
         return S_OK;
     }
     Put<int32_t>(scanStart, rec.scanStart);
@@ -918,7 +895,7 @@ HRESULT MrvDIOCtrl::GetDiPatternMatchSetting(int32_t port, int32_t* mask, int32_
                                              int32_t* scanCount, VARIANT_BOOL* pResult) {
     Put<VARIANT_BOOL>(pResult, 0);
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     Put<int32_t>(mask, 0);
@@ -928,16 +905,16 @@ HRESULT MrvDIOCtrl::GetDiPatternMatchSetting(int32_t port, int32_t* mask, int32_
     Put<int32_t>(scanCount, 0);
     Put<VARIANT_BOOL>(pResult, 0);
     if (!diPattern_) {
-        ReportError(10);
+        ReportError(Err::NoDiPatternMatch);
         return E_FAIL;
     }
     if (port < 0 || port >= diPortCount_) {
-        ReportError(16);
+        ReportError(Err::InvalidDiPort);
         return E_FAIL;
     }
     const DiPatternMatchSetting* rec = PatternRecord(port);
     if (!rec) {
-        ReportError(26);
+        ReportError(Err::PortNoPatternMatch);
         return S_OK;
     }
     Put<VARIANT_BOOL>(enabled, rec->enabled ? 1 : 0);
@@ -958,20 +935,20 @@ HRESULT MrvDIOCtrl::GetDiStatusChangeSetting(int32_t port, int32_t* mask, VARIAN
     Put<int32_t>(scanCount, 0);
     Put<VARIANT_BOOL>(pResult, 0);
     if (!handle_) {
-        ReportError(25);
+        ReportError(Err::NoDevice);
         return E_FAIL;
     }
     if (!diStatus_) {
-        ReportError(11);
+        ReportError(Err::NoDiStatusChange);
         return E_FAIL;
     }
     if (port < 0 || port >= diPortCount_) {
-        ReportError(16);
+        ReportError(Err::InvalidDiPort);
         return E_FAIL;
     }
     const DiStatusChangeSetting* rec = StatusRecord(port);
     if (!rec) {
-        ReportError(27);
+        ReportError(Err::PortNoStatusChange);
         return S_FALSE;
     }
     Put<VARIANT_BOOL>(enabled, rec->enabled ? 1 : 0);

@@ -2,7 +2,14 @@
 
 // The MrvDIO control object: device state, the IMrvDIO members, the
 // automation dispatch, connection points, the site and the extent.
+//
+// Its code is split by concern: MrvDIOCtrl.cpp (construction, identity and
+// aggregation, errors, site and extent), Device.cpp (device list, opening
+// and survey), PortIo.cpp (channel and port I/O, directions),
+// Interrupts.cpp (interrupt configuration, arming, events),
+// ConnectionPoint.cpp and Dispatch.cpp.
 
+#include "control/ErrorNumber.h"
 #include "control/EventChecker.h"
 #include "control/InterruptTables.h"
 #include "driver/DaqDriver.h"
@@ -26,35 +33,15 @@ namespace mrvdio {
 
 class MrvDIOCtrl;
 
-// One outgoing interface of the control (events or property notification).
-class ConnectionPoint final : public IConnectionPoint {
-public:
-    ConnectionPoint(MrvDIOCtrl* owner, const IID& iid, const IID& sinkIid);
-    ~ConnectionPoint();
-    HRESULT QueryInterface(const IID& iid, void** object) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
-    HRESULT GetConnectionInterface(IID* iid) override;
-    HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) override;
-    HRESULT Advise(IUnknown* sink, uint32_t* cookie) override;
-    HRESULT Unadvise(uint32_t cookie) override;
-
-    // Sinks in connection order, each queried for the sink interface.
-    const std::vector<std::pair<uint32_t, IUnknown*>>& Sinks() const { return sinks_; }
-    void UnadviseAll();
-
-private:
-    MrvDIOCtrl* owner_;
-    IID iid_;
-    IID sinkIid_;
-    uint32_t nextCookie_ = 1;
-    std::vector<std::pair<uint32_t, IUnknown*>> sinks_;
-};
+class ConnectionPoint;
+class PersistStream;
 
 class MrvDIOCtrl final : public IMrvDIO,
                          public IOleObject,
                          public IConnectionPointContainer,
-                         public ISupportErrorInfo {
+                         public ISupportErrorInfo,
+                         public IPerPropertyBrowsing,
+                         public ISpecifyPropertyPages {
 public:
     // Creates the control (construction and final construction) and returns
     // the requested interface; with an outer unknown, aggregated (iid must be
@@ -150,10 +137,26 @@ public:
     // ISupportErrorInfo
     HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
 
+    // IPersistStream is a part object of the control (Persistence.cpp)
+    // over these: the saved state is StateBytes() below.
+    HRESULT SaveTo(IStream* stream, bool clearDirty);
+    HRESULT LoadFrom(IStream* stream);
+
+    // IPerPropertyBrowsing (Persistence.cpp): DeviceNumber and EventEnabled.
+    HRESULT GetDisplayString(DISPID dispid, BSTR* text) override;
+    HRESULT MapPropertyToPage(DISPID dispid, CLSID* page) override;
+    HRESULT GetPredefinedStrings(DISPID dispid, CALPOLESTR* strings, CADWORD* cookies) override;
+    HRESULT GetPredefinedValue(DISPID dispid, uint32_t cookie, VARIANT* value) override;
+
+    // ISpecifyPropertyPages: General, Port Direction, DI Interrupt, Pattern
+    // Match & Status Change.
+    HRESULT GetPages(CAUUID* pages) override;
+
     // ---- beyond the interfaces: for the host side, pages and tests
 
     // ReportError: LastErrorCode/LastErrorMessage and the error info.
     void ReportError(int32_t number);
+    void ReportError(Err number) { ReportError(ToInt(number)); }
     // A failed driver call with code c: error (c & 0xFFF) + 36.
     void ReportDriverError(DaqResult code);
     // DI channel → (DI port, bit) over PortChannelCounts.
@@ -186,6 +189,13 @@ public:
     int32_t FallingEdgeCapable() const { return fallingEdgeCapable_; }
     int32_t DualEdgeCapable() const { return dualEdgeCapable_; }
 
+    // The state as Save writes it: the three interrupt tables and the
+    // direction words, each after its little-endian byte size, the board
+    // identity, the property-map version and the two typed properties.
+    std::vector<uint8_t> StateBytes() const;
+    // The version word of the saved property map.
+    static constexpr uint32_t kPropertyMapVersion = 0x0300;
+
     // The extent the control keeps: 33 × 33 pixels in HIMETRIC.
     static SIZEL ControlExtent();
 
@@ -195,9 +205,9 @@ private:
     // and the driver call that reads the bit.
     struct ChannelRead {
         int32_t channelCount;
-        int32_t noChannelsError;
-        int32_t rangeError;
-        int32_t readError;
+        Err noChannelsError;
+        Err rangeError;
+        Err readError;
         DaqResult (driver::DaqDriver::*read)(DaqHandle, DaqDioReadBit*) const;
     };
     HRESULT ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side);
@@ -211,6 +221,11 @@ private:
     MrvDIOCtrl(IUnknown* outer, const driver::DaqDriver* driver);
     ~MrvDIOCtrl();
     HRESULT FinalConstruct();
+
+    // Persistence (Persistence.cpp).
+    struct SavedState;
+    HRESULT ReadState(ISequentialStream* stream, SavedState* state);
+    HRESULT ApplyState(SavedState&& state);
 
     // Opening and closing.
     bool IsDioDevice(int32_t number) const;
@@ -241,9 +256,17 @@ private:
     DiPatternMatchSetting* PatternRecord(int32_t port);
     DiStatusChangeSetting* StatusRecord(int32_t port);
     HRESULT CheckInterruptChannel(int32_t channel);
-    template <class Record>
-    HRESULT CheckPort(int32_t port, bool hasTable, int32_t noTable, int32_t noRecord,
-                      int32_t restoreTable, Record* (MrvDIOCtrl::*find)(int32_t), Record** record);
+    // The pattern-match and status-change members, one template over what
+    // the two differ in (Interrupts.cpp).
+    struct PatternMatchTraits;
+    struct StatusChangeTraits;
+    template <class T> HRESULT CheckPort(int32_t port, typename T::Record** record);
+    template <class T>
+    HRESULT SetPortSetting(int32_t port, int32_t pattern, int32_t mask, VARIANT_BOOL* pResult);
+    template <class T> HRESULT EnablePortEvent(int32_t port, VARIANT_BOOL enabled);
+    template <class T>
+    HRESULT AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
+                                VARIANT_BOOL* pResult);
 
     // The event checking thread (EventChecker.h), made on first use.
     EventChecker& Events();
@@ -256,10 +279,10 @@ private:
 
     // Byte buffer arguments.
     enum class BufferUse { Read, Write };
-    // Resolves the array of a byte-buffer variant; 0 on success or the error
-    // number. For reads, an empty variant (or an array variant without an
+    // Resolves the array of a byte-buffer variant; NoError on success or the
+    // error number. For reads, an empty variant (or an array variant without an
     // array) gets a new array of `count` bytes.
-    int32_t ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
+    Err ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
     HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount, VARIANT_BOOL* pResult,
                       bool input);
 
@@ -325,9 +348,7 @@ private:
     SIZEL extent_;
     std::unique_ptr<ConnectionPoint> eventsPoint_;
     std::unique_ptr<ConnectionPoint> notifyPoint_;
+    std::unique_ptr<PersistStream> persist_;
 };
-
-// Message of error number n as the error table has it ("" for driver codes).
-const char* ErrorTableMessage(int32_t number);
 
 } // namespace mrvdio

@@ -48,9 +48,11 @@ int main(int argc, char** argv) {
     }
     const HRESULT hr = unregister ? lib->UnregisterServer() : lib->RegisterServer();
     if (FAILED(hr)) {
-        std::fprintf(stderr, "mrvdio-regsvr: %s of %s failed (0x%08X)\n",
+        std::string why;
+        lib->TakeErrorInfo(&why, nullptr);
+        std::fprintf(stderr, "mrvdio-regsvr: %s of %s failed (0x%08X)%s%s\n",
                      unregister ? "unregistering" : "registering", library.c_str(),
-                     static_cast<unsigned>(hr));
+                     static_cast<unsigned>(hr), why.empty() ? "" : ": ", why.c_str());
         return 1;
     }
     std::printf("%s %s\n", unregister ? "unregistered" : "registered", library.c_str());

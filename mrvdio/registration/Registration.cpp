@@ -3,7 +3,9 @@
 
 #include "control/Module.h"
 #include "control/MrvDIOCtrl.h"
+#include "control/Strings.h"
 #include "mrvdio/MrvDIO.h"
+#include "pages/PropertyPages.h"
 #include "registration/ClassRegistry.h"
 
 #include <dlfcn.h>
@@ -48,11 +50,14 @@ std::string TypeLibSection() {
     return "TypeLib\\" + GuidToString(LIBID_MrvDIOLib) + "\\1.0";
 }
 
-// The control's class object. Each one counts as a live object of the
-// library while it is referenced.
-class ControlFactory final : public IClassFactory {
+// The class object of one of the five classes. Each one counts as a live
+// object of the library while it is referenced.
+class ClassFactory final : public IClassFactory {
 public:
-    ControlFactory() { ModuleObjectCreated(); }
+    explicit ClassFactory(const CLSID& clsid)
+        : clsid_(clsid) {
+        ModuleObjectCreated();
+    }
     HRESULT QueryInterface(const IID& iid, void** object) override {
         if (!object)
             return E_POINTER;
@@ -71,8 +76,11 @@ public:
             delete this;
         return n;
     }
+    // The control may be aggregated; the pages may not.
     HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) override {
-        return MrvDIOCtrl::Create(outer, iid, object);
+        if (clsid_ == CLSID_MrvDIO)
+            return MrvDIOCtrl::Create(outer, iid, object);
+        return pages::CreatePropertyPage(clsid_, outer, iid, object);
     }
     HRESULT LockServer(int32_t lock) override {
         if (lock)
@@ -83,23 +91,29 @@ public:
     }
 
 private:
-    ~ControlFactory() { ModuleObjectDestroyed(); }
+    ~ClassFactory() { ModuleObjectDestroyed(); }
+    CLSID clsid_;
     std::atomic<uint32_t> refs_{0};
 };
+
+// A registry that cannot be read or written: the reason goes to the caller's
+// error info (and to standard error), the file stays as it was.
+HRESULT RegistryFailure(const std::string& reason) {
+    std::fprintf(stderr, "MrvDIO: %s\n", reason.c_str());
+    PostErrorInfo(u"클래스 등록 파일을 쓰지 못했습니다: " + std::u16string(Widen(reason)),
+                  MRVDIO_PROGID_VERSION, GUID_NULL);
+    return SELFREG_E_CLASS;
+}
 
 HRESULT WriteRegistry(bool add) {
     const std::string path = registry::WritablePath();
     registry::IniFile file;
     std::string error;
-    if (!file.Load(path, &error)) {
-        std::fprintf(stderr, "MrvDIO: %s\n", error.c_str());
-        return SELFREG_E_CLASS;
-    }
+    if (!file.Load(path, &error))
+        return RegistryFailure(error);
     const std::string library = LibraryPath();
-    if (add && library.empty()) {
-        std::fprintf(stderr, "MrvDIO: the library's own path is unknown\n");
-        return SELFREG_E_CLASS;
-    }
+    if (add && library.empty())
+        return RegistryFailure("the library's own path is unknown");
     for (const ClassEntry& c : kClasses) {
         const std::string clsid = GuidToString(*c.clsid);
         const std::string key = "CLSID\\" + clsid;
@@ -143,10 +157,8 @@ HRESULT WriteRegistry(bool add) {
     } else {
         file.RemoveTree("TypeLib\\" + GuidToString(LIBID_MrvDIOLib));
     }
-    if (!file.Save(path, &error)) {
-        std::fprintf(stderr, "MrvDIO: %s\n", error.c_str());
-        return SELFREG_E_CLASS;
-    }
+    if (!file.Save(path, &error))
+        return RegistryFailure(error);
     return S_OK;
 }
 
@@ -161,12 +173,9 @@ extern "C" MRVDIO_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID
     *object = nullptr;
     if (!clsid || !iid)
         return E_INVALIDARG;
-    if (*clsid != CLSID_MrvDIO) {
-        // The property pages are registered, but this library serves only
-        // the control itself.
+    if (*clsid != CLSID_MrvDIO && !mrvdio::pages::FindPageClass(*clsid))
         return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    auto* factory = new (std::nothrow) mrvdio::ControlFactory;
+    auto* factory = new (std::nothrow) mrvdio::ClassFactory(*clsid);
     if (!factory)
         return E_OUTOFMEMORY;
     factory->AddRef();

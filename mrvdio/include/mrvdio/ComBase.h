@@ -56,6 +56,11 @@ constexpr HRESULT DISP_E_UNKNOWNNAME = MRV_HR(0x80020006);
 constexpr HRESULT DISP_E_EXCEPTION = MRV_HR(0x80020009);
 constexpr HRESULT DISP_E_BADPARAMCOUNT = MRV_HR(0x8002000E);
 constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = MRV_HR(0x8002000F);
+constexpr HRESULT STG_E_WRITEFAULT = MRV_HR(0x8003001D);
+constexpr HRESULT STG_E_READFAULT = MRV_HR(0x8003001E);
+constexpr HRESULT STG_E_MEDIUMFULL = MRV_HR(0x80030070);
+constexpr HRESULT STG_E_DOCFILECORRUPT = MRV_HR(0x80030109);
+constexpr HRESULT PERPROP_E_NOPAGEAVAILABLE = MRV_HR(0x80040200);
 
 inline bool SUCCEEDED(HRESULT hr) {
     return hr >= 0;
@@ -481,6 +486,152 @@ struct IOleObject : IUnknown {
 
 protected:
     ~IOleObject() = default;
+};
+
+// ------------------------------------------------------------ persistence
+
+// {0C733A30-2A1C-11CE-ADE5-00AA0044773D}
+constexpr IID IID_ISequentialStream = {
+    0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+// {0000000C-0000-0000-C000-000000000046}
+constexpr IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+// {0000010C-0000-0000-C000-000000000046}
+constexpr IID IID_IPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+// {00000109-0000-0000-C000-000000000046}
+constexpr IID IID_IPersistStream = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+// A byte stream. Read: S_OK when all `size` bytes were read, S_FALSE when
+// the stream ended first (*done tells how many); a failure is the stream's
+// error (STG_E_READFAULT ...). Write: S_OK when all bytes were written, else
+// the stream's error (STG_E_WRITEFAULT, STG_E_MEDIUMFULL ...). `done` may be
+// null.
+struct ISequentialStream : IUnknown {
+    virtual HRESULT Read(void* data, uint32_t size, uint32_t* done) = 0;
+    virtual HRESULT Write(const void* data, uint32_t size, uint32_t* done) = 0;
+
+protected:
+    ~ISequentialStream() = default;
+};
+
+// The stream an object saves itself to; this ABI needs no seeking.
+struct IStream : ISequentialStream {
+protected:
+    ~IStream() = default;
+};
+
+struct IPersist : IUnknown {
+    virtual HRESULT GetClassID(CLSID* clsid) = 0;
+
+protected:
+    ~IPersist() = default;
+};
+
+// An object that saves its state to a stream and loads it back. IsDirty:
+// S_OK when the state changed since the last save or load, else S_FALSE.
+struct IPersistStream : IPersist {
+    virtual HRESULT IsDirty() = 0;
+    virtual HRESULT Load(IStream* stream) = 0;
+    virtual HRESULT Save(IStream* stream, int32_t clearDirty) = 0;
+    virtual HRESULT GetSizeMax(uint64_t* size) = 0;
+
+protected:
+    ~IPersistStream() = default;
+};
+
+// -------------------------------------------------- property browsing, pages
+
+// Counted arrays handed to a caller: the block and (for strings) every BSTR
+// are the caller's to free (FreeCountedStrings in Variant.h).
+struct CALPOLESTR {
+    uint32_t cElems;
+    BSTR* pElems;
+};
+struct CADWORD {
+    uint32_t cElems;
+    uint32_t* pElems;
+};
+struct CAUUID {
+    uint32_t cElems;
+    GUID* pElems;
+};
+
+// {376BD3AA-3845-101B-84ED-08002B2EC713}
+constexpr IID IID_IPerPropertyBrowsing = {
+    0x376BD3AA, 0x3845, 0x101B, {0x84, 0xED, 0x08, 0x00, 0x2B, 0x2E, 0xC7, 0x13}};
+// {B196B28B-BAB4-101A-B69C-00AA00341D07}
+constexpr IID IID_ISpecifyPropertyPages = {
+    0xB196B28B, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+// {B196B28C-BAB4-101A-B69C-00AA00341D07}
+constexpr IID IID_IPropertyPageSite = {
+    0xB196B28C, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+// {B196B28D-BAB4-101A-B69C-00AA00341D07}
+constexpr IID IID_IPropertyPage = {
+    0xB196B28D, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+
+// What a design-time property browser asks a control: the display text of a
+// property's value, the page that edits it, and the values to offer (strings
+// with cookies, each cookie standing for one value).
+struct IPerPropertyBrowsing : IUnknown {
+    virtual HRESULT GetDisplayString(DISPID dispid, BSTR* text) = 0;
+    virtual HRESULT MapPropertyToPage(DISPID dispid, CLSID* page) = 0;
+    virtual HRESULT GetPredefinedStrings(DISPID dispid, CALPOLESTR* strings, CADWORD* cookies) = 0;
+    virtual HRESULT GetPredefinedValue(DISPID dispid, uint32_t cookie, VARIANT* value) = 0;
+
+protected:
+    ~IPerPropertyBrowsing() = default;
+};
+
+// The property pages of an object, by class identifier, in display order.
+struct ISpecifyPropertyPages : IUnknown {
+    virtual HRESULT GetPages(CAUUID* pages) = 0;
+
+protected:
+    ~ISpecifyPropertyPages() = default;
+};
+
+constexpr uint32_t PROPPAGESTATUS_DIRTY = 0x1;
+constexpr uint32_t PROPPAGESTATUS_VALIDATE = 0x2;
+constexpr uint32_t PROPPAGESTATUS_CLEAN = 0x4;
+
+// The frame a page lives in: a page reports its dirty state here.
+struct IPropertyPageSite : IUnknown {
+    virtual HRESULT OnStatusChange(uint32_t flags) = 0;
+
+protected:
+    ~IPropertyPageSite() = default;
+};
+
+// Filled by GetPageInfo; the strings are the caller's to free.
+struct PROPPAGEINFO {
+    BSTR title;
+    BSTR docString;
+    SIZEL size; // pixels
+};
+
+struct RECT {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// A property page. The window handle of Activate is the parent QWidget* of
+// the page in the host's process (both sides use the same Qt); the page
+// creates its widget inside it. SetObjects hands over the objects to edit
+// (their IUnknown); Apply writes the page's copy to all of them.
+struct IPropertyPage : IUnknown {
+    virtual HRESULT SetPageSite(IPropertyPageSite* site) = 0;
+    virtual HRESULT Activate(void* parent, const RECT* rect, int32_t modal) = 0;
+    virtual HRESULT Deactivate() = 0;
+    virtual HRESULT GetPageInfo(PROPPAGEINFO* info) = 0;
+    virtual HRESULT SetObjects(uint32_t count, IUnknown** objects) = 0;
+    virtual HRESULT Show(uint32_t command) = 0; // 0 hide, else show
+    virtual HRESULT Move(const RECT* rect) = 0;
+    virtual HRESULT IsPageDirty() = 0; // S_OK dirty, S_FALSE clean
+    virtual HRESULT Apply() = 0;
+
+protected:
+    ~IPropertyPage() = default;
 };
 
 // ------------------------------------------------------ entry points (C ABI)

@@ -104,6 +104,18 @@ inline HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
     return S_OK;
 }
 
+// Frees a counted string array handed out by a member (the strings and the
+// block) and empties it.
+inline void FreeCountedStrings(CALPOLESTR* strings) {
+    if (!strings)
+        return;
+    for (uint32_t i = 0; i < strings->cElems && strings->pElems; ++i)
+        SysFreeString(strings->pElems[i]);
+    std::free(strings->pElems);
+    strings->cElems = 0;
+    strings->pElems = nullptr;
+}
+
 // --------------------------------------------------------- RAII wrappers
 
 namespace mrvdio {

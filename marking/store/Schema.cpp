@@ -307,11 +307,12 @@ QVariant FromStoredValue(const ColumnDef& c, const QVariant& stored) {
         const double v = stored.toDouble(&ok);
         return ok ? QVariant(v) : stored;
     }
-    case ColumnType::Bool: {
-        const qlonglong v = stored.toLongLong(&ok);
-        return ok ? QVariant(v != 0) : stored;
-    }
+    case ColumnType::Bool:
+        if (stored.typeId() == QMetaType::Bool)
+            return stored;
+        return isNumberType(stored) ? QVariant(stored.toDouble() != 0.0) : stored;
     case ColumnType::Text:
+        return isNumberType(stored) ? stored : QVariant(stored.toString());
     case ColumnType::Date:
         return QVariant(stored.toString());
     }
@@ -349,6 +350,27 @@ Result<double> ToDouble(const QVariant& value, const QString& column) {
     if (!d)
         return badValue(column, value, QStringLiteral("숫자가 아님"));
     return *d;
+}
+
+Result<bool> ToBool(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (isNumberType(value)) {
+        const double d = value.toDouble();
+        if (std::isfinite(d))
+            return d != 0.0;
+    }
+    return badValue(column, value, QStringLiteral("예/아니오 값이 아님"));
+}
+
+Result<QString> ToText(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return QString();
+    if (value.typeId() != QMetaType::QString)
+        return badValue(column, value, QStringLiteral("문자열이 아님"));
+    return value.toString();
 }
 
 QList<InitialRows> InitialContent(DatabaseFile file) {

@@ -7,6 +7,9 @@
 #include "store/Recordset.h"
 #include "store/Schema.h"
 
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +50,29 @@ bool KeepRows(const QString& dir, int keep) {
             return false;
     }
     return true;
+}
+
+// Rebuilds SpecialLetter without column types, as in an imported file, and
+// stores value in column of slot 5.
+bool LoosenAndSet(const QString& dir, const QString& column, const QVariant& value) {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "loose");
+        db.setDatabaseName(QDir(dir).filePath(QStringLiteral("Database.mdb")));
+        QSqlQuery q(db);
+        ok =
+            db.open() &&
+            q.exec("CREATE TABLE loose (S_ID INTEGER, S_SpecialLetter, "
+                   "S_FunctionKey, S_ControllerAddress)") &&
+            q.exec("INSERT INTO loose SELECT * FROM SpecialLetter") &&
+            q.exec("DROP TABLE SpecialLetter") &&
+            q.exec("ALTER TABLE loose RENAME TO SpecialLetter") &&
+            q.prepare(QStringLiteral("UPDATE SpecialLetter SET %1 = ? WHERE S_ID = 5").arg(column));
+        q.addBindValue(value);
+        ok = ok && q.exec();
+    }
+    QSqlDatabase::removeDatabase("loose");
+    return ok;
 }
 
 } // namespace
@@ -132,6 +158,35 @@ private slots:
         QVERIFY(rows.error().Text().contains(QStringLiteral("60")));
         QVERIFY(!ModHVL5SpecialLetter());
         QCOMPARE(port_.Messages().size(), 1);
+    }
+
+    void looseTable_onlyTextsAreRead_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("real address") << "S_ControllerAddress" << QVariant(41.5) << true;
+        QTest::newRow("whole-number address") << "S_ControllerAddress" << QVariant(5) << true;
+        QTest::newRow("number letter") << "S_SpecialLetter" << QVariant(12) << true;
+        QTest::newRow("number key label") << "S_FunctionKey" << QVariant(5) << true;
+        QTest::newRow("text key") << "S_ID" << QVariant("five") << true;
+        QTest::newRow("text address") << "S_ControllerAddress" << QVariant("41.5") << false;
+    }
+    void looseTable_onlyTextsAreRead() {
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QFETCH(bool, refused);
+        QVERIFY(LoosenAndSet(dir_.path(), column, value));
+        const auto rows = hvl5::ReadSpecialLetters(dir_.path());
+        QCOMPARE(!rows.ok(), refused);
+        if (refused) {
+            QVERIFY(rows.error().Text().contains(column));
+            QVERIFY(rows.error().Text().contains(QStringLiteral("Database.mdb")));
+            Shared().MarkingText = QStringLiteral("@4S005");
+            QVERIFY(!ModHVL5DataConversion());
+            QVERIFY(Shared().ControllerText.isEmpty());
+        } else {
+            QCOMPARE(rows.value()[4].controllerAddress, value.toString());
+        }
     }
 
     void noRows_keepsFormerTable() {

@@ -34,17 +34,31 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
     rows.MoveFirst();
     for (int slot = 0; slot < SpecialLetterTable::kSlots && !rows.Eof(); ++slot) {
         SpecialLetter row;
-        for (const char* column :
-             {"S_ID", "S_SpecialLetter", "S_FunctionKey", "S_ControllerAddress"}) {
-            const store::Result<QVariant> value = rows.Value(QLatin1String(column));
+        QString* texts[] = {&row.letter, &row.functionKey, &row.controllerAddress};
+        const char* textColumns[] = {"S_SpecialLetter", "S_FunctionKey", "S_ControllerAddress"};
+        const store::Result<QVariant> id = rows.Value(QStringLiteral("S_ID"));
+        if (!id) {
+            return id.error();
+        }
+        const store::Result<qint32> key = store::ToInt32(id.value(), QStringLiteral("S_ID"));
+        if (!key) {
+            return connection.Error(key.error().kind, key.error().reason);
+        }
+        row.id = key.value();
+        for (int i = 0; i < 3; ++i) {
+            const QString column = QLatin1String(textColumns[i]);
+            const store::Result<QVariant> value = rows.Value(column);
             if (!value) {
                 return value.error();
             }
+            // A number here (a table whose columns are not text) is refused:
+            // it would be sent as the digits of its decimal form.
+            const store::Result<QString> text = store::ToText(value.value(), column);
+            if (!text) {
+                return connection.Error(text.error().kind, text.error().reason);
+            }
+            *texts[i] = text.value();
         }
-        row.id = rows.Field(QStringLiteral("S_ID")).toInt();
-        row.letter = rows.Field(QStringLiteral("S_SpecialLetter")).toString();
-        row.functionKey = rows.Field(QStringLiteral("S_FunctionKey")).toString();
-        row.controllerAddress = rows.Field(QStringLiteral("S_ControllerAddress")).toString();
         letters.push_back(std::move(row));
         rows.MoveNext();
     }

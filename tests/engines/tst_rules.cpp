@@ -251,6 +251,55 @@ private slots:
         QCOMPARE(count, 36);
     }
 
+    void controlCharacter_refusedByEveryController_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named"); // what the message names
+        QTest::newRow("STX") << QStringLiteral("@1A\002") << "0x02 (4번째";
+        QTest::newRow("ETX before a field error") << QStringLiteral("@1\003z000") << "0x03 (3번째";
+        QTest::newRow("NUL") << (QStringLiteral("@1") + QChar(0)) << "0x00";
+        QTest::newRow("tab") << QStringLiteral("@1\tA") << "0x09";
+        QTest::newRow("CR LF") << QStringLiteral("@1A\r\nB") << "0x0d";
+        QTest::newRow("unit separator") << QStringLiteral("@1\037") << "0x1f";
+    }
+    void controlCharacter_refusedByEveryController() {
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        QString set = QStringLiteral("untouched");
+        for (const auto& r :
+             {trx20::RuleCheck(text, 1), trx20::RuleCheck(text, 0), trx30::RuleCheck(text, 2, &set),
+              trx30::RuleCheck(text, 0), hvl5::RuleCheck(text)}) {
+            QVERIFY(!r.passed);
+            QVERIFY(r.focus);
+            QCOMPARE(r.title, QStringLiteral("입력오류!"));
+            QVERIFY2(r.message.contains(QStringLiteral("제어 문자 ") + named),
+                     qPrintable(r.message));
+        }
+        QCOMPARE(set, QStringLiteral("untouched"));
+        QVERIFY(hvl5::RuleCheck(QStringLiteral(" @1 ")).passed); // 0x20 is no control character
+    }
+
+    void specialLetterCheck_data() {
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<QString>("title"); // empty: passes
+        QTest::newRow("plain") << QStringLiteral("KS") << QString();
+        QTest::newRow("blank only") << QStringLiteral(" ") << QString();
+        QTest::newRow("empty") << QString() << QStringLiteral("입력 확인!");
+        QTest::newRow("STX") << QStringLiteral("K\002") << QStringLiteral("입력오류!");
+        QTest::newRow("line feed") << QStringLiteral("\nK") << QStringLiteral("입력오류!");
+    }
+    void specialLetterCheck() {
+        QFETCH(QString, letter);
+        QFETCH(QString, title);
+        const auto r = hvl5::SpecialLetterCheck(letter);
+        QCOMPARE(r.passed, title.isEmpty());
+        QCOMPARE(r.focus, !title.isEmpty());
+        QCOMPARE(r.title, title);
+        if (letter.isEmpty())
+            QCOMPARE(r.message, QStringLiteral("문자를 입력하십시오."));
+        else if (!r.passed)
+            QVERIFY(r.message.contains(QStringLiteral("제어 문자")));
+    }
+
     void hvl5RuleCheck_passesEverything() {
         for (const QString& t : {QString(), QStringLiteral("r"), QStringLiteral("@9z000")})
             QCOMPARE(hvl5::RuleCheck(t), controllers::RuleCheckResult{});

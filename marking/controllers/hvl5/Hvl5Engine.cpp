@@ -1,5 +1,6 @@
 #include "controllers/hvl5/Hvl5Engine.h"
 
+#include "controllers/ControlCharacters.h"
 #include "controllers/Frame.h"
 
 #include <cmath>
@@ -19,8 +20,23 @@ inline bool HasAt(QStringView text, qsizetype pos, QStringView piece) {
 
 } // namespace
 
-RuleCheckResult RuleCheck(const QString&) {
-    return RuleCheckResult{};
+RuleCheckResult RuleCheck(const QString& text) {
+    return controllers::ControlCharacterRuleCheck(text);
+}
+
+RuleCheckResult SpecialLetterCheck(const QString& letter) {
+    if (letter.isEmpty()) {
+        return RuleCheckResult{false, QStringLiteral("문자를 입력하십시오."),
+                               QStringLiteral("입력 확인!"), true};
+    }
+    const qsizetype at = controllers::FirstControlCharacter(letter);
+    if (at < 0) {
+        return RuleCheckResult{};
+    }
+    return RuleCheckResult{false,
+                           QStringLiteral("특수문자에는 %1를 입력할 수 없습니다.")
+                               .arg(controllers::ControlCharacterText(letter, at)),
+                           QStringLiteral("입력오류!"), true};
 }
 
 std::int64_t ParenthesisDots(int selection) {

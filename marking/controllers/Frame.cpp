@@ -56,10 +56,9 @@ ConversionResult CheckedConversion(QString text, const char* controller) {
                            .arg(QLatin1String(controller), ControlCharacterText(text, at));
         return result;
     }
-    const cp949::EncodeResult encoded = cp949::Encode(text);
-    if (!encoded.ok) {
+    if (!cp949::CanEncode(text)) {
         result.error = QStringLiteral("%1 데이터 변환 오류: %2")
-                           .arg(QLatin1String(controller), encoded.errorText());
+                           .arg(QLatin1String(controller), cp949::Encode(text).errorText());
         return result;
     }
     result.text = std::move(text);

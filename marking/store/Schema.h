@@ -88,9 +88,11 @@ struct InitialRows {
 QList<InitialRows> InitialContent(DatabaseFile file);
 
 // Creates the three files in directory (made if missing) with every table and
-// the initial rows. Existing files are refused unless overwrite is set; with
-// overwrite each file is rebuilt aside and then put in place of the old one.
-// Each file is complete or not there: a failure leaves no half-made file.
+// the initial rows. Existing files are refused unless overwrite is set. With
+// overwrite, an old file that another program holds in a write is refused
+// (Locked, naming it), and so is a folder or device in place of a file;
+// otherwise the new set is made beside the old one and swapped in: all three
+// files are replaced or none (a failed swap is undone).
 Status CreateDatabaseFiles(const QString& directory, bool overwrite);
 // Creates one file at path (which must not exist) with its tables and rows.
 Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withInitialRows = true);

@@ -21,10 +21,12 @@ struct Run {
     QByteArray err;
 };
 
-Run markingctl(const QStringList& args) {
+Run markingctl(const QStringList& args, const QString& workingDirectory = {}) {
     QProcess p;
     p.setProgram(QDir(qEnvironmentVariable("MARKING_PROGRAM_DIR")).filePath("markingctl"));
     p.setArguments(args);
+    if (!workingDirectory.isEmpty())
+        p.setWorkingDirectory(workingDirectory);
     p.start();
     Run r;
     if (!p.waitForFinished(30000)) {
@@ -70,6 +72,53 @@ public:
 private:
     static QString name() { return QStringLiteral("inspect"); }
 };
+
+// Another program in the middle of a write to a file: a row added in an
+// open write transaction.
+class Writer {
+public:
+    explicit Writer(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name());
+        db.setDatabaseName(path);
+        QSqlQuery q(db);
+        const QString table = path.endsWith("Database.mdb") ? "MarkingWork" : "WorkReport";
+        const QString column = path.endsWith("Database.mdb") ? "W_Data" : "R_Data";
+        ok_ = db.open() && q.exec("BEGIN IMMEDIATE") &&
+              q.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES ('written')").arg(table, column));
+    }
+    ~Writer() {
+        QSqlDatabase::database(name(), false).close();
+        QSqlDatabase::removeDatabase(name());
+    }
+    bool ok() const { return ok_; }
+    bool commit() { return QSqlQuery(QSqlDatabase::database(name(), false)).exec("COMMIT"); }
+
+private:
+    static QString name() { return QStringLiteral("writer"); }
+    bool ok_ = false;
+};
+
+// Adds a row that a freshly made file does not have to each of the three files.
+void MarkAll(const QString& dir) {
+    for (const char* file : {"Database.mdb", "Report.mdb", "Print.mdb"}) {
+        Inspect db(QDir(dir).filePath(QLatin1String(file)));
+        db.scalar(QLatin1String(file) == QLatin1String("Database.mdb")
+                      ? "INSERT INTO MarkingWork (W_Data) VALUES ('old') RETURNING W_ID"
+                      : "INSERT INTO WorkReport (R_Data) VALUES ('old') RETURNING R_ID");
+    }
+}
+
+// How many of the three files still hold the row of MarkAll.
+int MarkedFiles(const QString& dir) {
+    int marked = 0;
+    for (const char* file : {"Database.mdb", "Report.mdb", "Print.mdb"}) {
+        Inspect db(QDir(dir).filePath(QLatin1String(file)));
+        const QString table =
+            QLatin1String(file) == QLatin1String("Database.mdb") ? "MarkingWork" : "WorkReport";
+        marked += db.count(table) > 0 ? 1 : 0;
+    }
+    return marked;
+}
 } // namespace
 
 class TestDbInit : public QObject {
@@ -171,6 +220,64 @@ private slots:
         QVERIFY(!QFile::exists(QDir(dir.path()).filePath("Database.mdb")));
     }
 
+    // Another program's committed row must not go to a replaced file: while
+    // any of the three is written, --force replaces none of them.
+    void initForce_fileBeingWritten_refusedAndNothingReplaced_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Database.mdb") << "Database.mdb";
+        QTest::newRow("Report.mdb") << "Report.mdb";
+        QTest::newRow("Print.mdb") << "Print.mdb";
+    }
+    void initForce_fileBeingWritten_refusedAndNothingReplaced() {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        QCOMPARE(markingctl({"db", "init", dir.path()}).exitCode, 0);
+        MarkAll(dir.path());
+        const QString path = QDir(dir.path()).filePath(file);
+        {
+            Writer writer(path);
+            QVERIFY(writer.ok());
+            const Run r = markingctl({"db", "init", "--force", dir.path()});
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY2(
+                QJsonDocument::fromJson(r.out).object().value("error").toString().contains(path),
+                r.out.constData());
+            QVERIFY(writer.commit());
+        }
+        QCOMPARE(MarkedFiles(dir.path()), 3);
+        Inspect db(path);
+        QCOMPARE(db.scalar(file == u"Database.mdb"
+                               ? "SELECT count(*) FROM MarkingWork WHERE W_Data = 'written'"
+                               : "SELECT count(*) FROM WorkReport WHERE R_Data = 'written'")
+                     .toInt(),
+                 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{"Database.mdb", "Print.mdb", "Report.mdb"}));
+    }
+
+    // A swap that fails at the last file undoes the two before it.
+    void initForce_failingPartWay_keepsTheOldSet() {
+        QTemporaryDir dir;
+        QCOMPARE(markingctl({"db", "init", dir.path()}).exitCode, 0);
+        MarkAll(dir.path());
+        // A folder where the old Print.mdb would be kept during the swap.
+        QVERIFY(QDir(dir.path()).mkpath("Print.mdb.old/in use"));
+        const Run failed = markingctl({"db", "init", "--force", dir.path()});
+        QCOMPARE(failed.exitCode, 3);
+        QVERIFY(QJsonDocument::fromJson(failed.out)
+                    .object()
+                    .value("error")
+                    .toString()
+                    .contains("Print.mdb"));
+        QCOMPARE(MarkedFiles(dir.path()), 3);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{"Database.mdb", "Print.mdb", "Report.mdb"}));
+
+        QVERIFY(QDir(dir.path()).rmpath("Print.mdb.old/in use"));
+        QCOMPARE(markingctl({"db", "init", "--force", dir.path()}).exitCode, 0);
+        QCOMPARE(MarkedFiles(dir.path()), 0);
+    }
+
     void usageErrors_exitTwo_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no verb") << QStringList{"db"};
@@ -178,12 +285,16 @@ private slots:
         QTest::newRow("no directory") << QStringList{"db", "init"};
         QTest::newRow("two directories") << QStringList{"db", "init", "a", "b"};
         QTest::newRow("unknown option") << QStringList{"db", "init", "--wipe", "a"};
+        QTest::newRow("empty directory") << QStringList{"db", "init", ""};
+        QTest::newRow("empty directory, forced") << QStringList{"db", "init", "--force", ""};
     }
     void usageErrors_exitTwo() {
         QFETCH(QStringList, args);
-        const Run r = markingctl(args);
+        QTemporaryDir cwd;
+        const Run r = markingctl(args, cwd.path());
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("usage"));
+        QVERIFY(QDir(cwd.path()).isEmpty());
     }
 
     void buildProgramDirectory_hasItsFiles() {

@@ -2,6 +2,7 @@
 #include "devices/DeviceSim.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -224,6 +225,19 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.json.value("unchecked").toBool(), unchecked);
         QCOMPARE(sim.FrameCount(), 1);
+    }
+
+    void send_dbFolderMissing_refusedAndNotMade() {
+        DeviceSim sim(Device::TRX20, *Script::Parse(QStringLiteral("ack")));
+        QVERIFY(sim.Start());
+        const QString missing = dir_.filePath(QStringLiteral("no-such-station"));
+        const Run r =
+            send({QStringLiteral("--controller"), QStringLiteral("trx20"), QStringLiteral("--port"),
+                  sim.SlavePath(), QStringLiteral("--db"), missing, QStringLiteral("@1A")});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.json.value("error").toString().contains(missing));
+        QVERIFY(!QFileInfo::exists(missing));
+        QCOMPARE(sim.Frames().size(), 0);
     }
 
     void send_usageErrors_exit2_data() {

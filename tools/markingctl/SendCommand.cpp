@@ -17,6 +17,7 @@
 #include "serial/CommPort.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QSocketNotifier>
 #include <csignal>
@@ -132,6 +133,9 @@ int CmdSend(const QStringList& argv) {
     const bool unchecked = args.has(QStringLiteral("unchecked"));
     const QString directory =
         args.value(QStringLiteral("db"), QCoreApplication::applicationDirPath());
+    // The traffic log goes into the folder: it must be there already.
+    if (!QFileInfo(directory).isDir())
+        return DataError(QStringLiteral("%1: 폴더가 없습니다.").arg(directory));
     marking::SetProgramDirectory(directory);
 
     if (!unchecked) {

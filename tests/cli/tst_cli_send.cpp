@@ -194,8 +194,6 @@ private slots:
                               << QStringLiteral("첫번째 문자는 반드시 '@'");
         QTest::newRow("silent refusal")
             << "trx20" << QStringLiteral("@1ABC@2") << false << QStringLiteral("규칙 검사");
-        QTest::newRow("hvl5 control character")
-            << "hvl5" << QStringLiteral("A\002B") << false << QStringLiteral("제어 문자");
         QTest::newRow("unchecked still refuses a control character")
             << "trx20" << QStringLiteral("@1\003") << true << QStringLiteral("제어 문자");
         QTest::newRow("unchecked sends") << "trx30" << QStringLiteral("ABC") << true << QString();

@@ -1,6 +1,7 @@
 // Feeds arbitrary UTF-8 to every marking-text engine of the three controllers
 // and to the repetition check, and checks the invariants the engines promise.
 #include "common/Cp949.h"
+#include "controllers/ControlCharacters.h"
 #include "controllers/hvl5/Hvl5Engine.h"
 #include "controllers/trx20/Trx20Engine.h"
 #include "controllers/trx30/Trx30Engine.h"
@@ -35,7 +36,7 @@ struct Reader {
 
 void CheckFrame(const controllers::FrameResult& frame, const QString& text, bool withCheck) {
     const auto encoded = cp949::Encode(text);
-    Require(frame.ok == encoded.ok);
+    Require(frame.ok == (encoded.ok && controllers::FirstControlCharacter(text) < 0));
     if (!frame.ok) {
         Require(frame.bytes.isEmpty() && !frame.error.isEmpty());
         return;
@@ -81,7 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QString set;
     const auto r30 = trx30::RuleCheck(text, caller, &set);
     Require(!r30.passed || (set.isEmpty() && !r30.hasMessage()));
-    Require(hvl5::RuleCheck(text).passed);
+    const bool control = controllers::FirstControlCharacter(text) >= 0;
+    Require(hvl5::RuleCheck(text).passed == !control);
+    Require(!control || (!r20.passed && !r30.passed));
 
     // Length checks.
     (void)trx20::MeasureLength(text, li, width);
@@ -91,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Conversions and frames.
     const auto c20 = trx20::Convert(text);
+    Require(!control || !c20.ok);
     if (c20.ok)
         Require(c20.text.size() == text.size());
     CheckFrame(trx20::BuildFrame(c20.text), c20.text, true);

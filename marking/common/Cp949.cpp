@@ -94,6 +94,18 @@ EncodeResult Encode(const QString& text) {
     return result;
 }
 
+bool CanEncode(QStringView text) {
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c >= 0x80 && (c < 0xAC00 || c > 0xD7A3)) {
+            return Encode(text.toString()).ok;
+        }
+    }
+    return true;
+}
+
 QString Decode(const QByteArray& bytes) {
     bool ascii = true;
     for (char b : bytes) {

@@ -20,6 +20,11 @@ struct EncodeResult {
 // A character the code page does not have is an error; nothing is replaced.
 EncodeResult Encode(const QString& text);
 
+// Whether Encode(text) succeeds, without making the bytes: ASCII and the
+// Korean syllables (U+AC00..U+D7A3, all in the code page) are known at once;
+// a text with any other character is asked of the converter.
+bool CanEncode(QStringView text);
+
 // Decodes code page 949 bytes; an invalid sequence becomes U+FFFD.
 QString Decode(const QByteArray& bytes);
 

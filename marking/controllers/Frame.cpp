@@ -1,11 +1,17 @@
 #include "controllers/Frame.h"
 
 #include "common/Cp949.h"
+#include "controllers/ControlCharacters.h"
 
 namespace marking::controllers {
 
 FrameResult BuildFrame(char command, const QString& text, bool withCheck) {
     FrameResult result;
+    if (const qsizetype at = FirstControlCharacter(text); at >= 0) {
+        result.error = QStringLiteral("전송 데이터를 만들 수 없습니다: %1는 보낼 수 없습니다.")
+                           .arg(ControlCharacterText(text, at));
+        return result;
+    }
     const cp949::EncodeResult encoded = cp949::Encode(text);
     if (!encoded.ok) {
         result.error =
@@ -45,10 +51,14 @@ FrameResult BuildFrame(char command, const QString& text, bool withCheck) {
 
 ConversionResult CheckedConversion(QString text, const char* controller) {
     ConversionResult result;
-    const cp949::EncodeResult encoded = cp949::Encode(text);
-    if (!encoded.ok) {
+    if (const qsizetype at = FirstControlCharacter(text); at >= 0) {
+        result.error = QStringLiteral("%1 데이터 변환 오류: %2는 보낼 수 없습니다.")
+                           .arg(QLatin1String(controller), ControlCharacterText(text, at));
+        return result;
+    }
+    if (!cp949::CanEncode(text)) {
         result.error = QStringLiteral("%1 데이터 변환 오류: %2")
-                           .arg(QLatin1String(controller), encoded.errorText());
+                           .arg(QLatin1String(controller), cp949::Encode(text).errorText());
         return result;
     }
     result.text = std::move(text);

@@ -76,9 +76,10 @@ void WriteCommLog(const CommLogEntry& entry) {
 
     QMutexLocker lock(&logMutex());
     const QString path = CommLogPath();
-    if (ProgramDirectory().isEmpty())
+    // Only logs/ is made here, never the program directory itself.
+    if (ProgramDirectory().isEmpty() || !QFileInfo(ProgramDirectory()).isDir())
         return;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    QDir(ProgramDirectory()).mkdir(QStringLiteral("logs"));
     const QByteArray bytes = line.toUtf8() + '\n';
     const QFileInfo info(path);
     if (info.exists() && info.size() + bytes.size() > maxBytes().load())

@@ -6,10 +6,28 @@
 
 #include <QFile>
 #include <QMetaObject>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 namespace marking {
+
+namespace {
+
+// Whether text is the system's text of an error that a read of a vanished
+// device gives. A read that ends because the device hung up returns 0 and
+// sets no error, and the port then reports whatever error an earlier call
+// left behind ("File exists" from making a folder that was there, say).
+bool isDeviceLossText(const QString& text) {
+    for (const int e : {EIO, ENXIO, ENODEV, EBADF, EPIPE}) {
+        if (text == QString::fromLocal8Bit(std::strerror(e)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 bool IsPseudoTerminal(const QString& path) {
     struct stat st {};
@@ -95,14 +113,27 @@ CommResult CommPort::SetPortOpen(bool open) {
         serial_.close(); // the device went away; open it afresh
     const QString path = DevicePath();
     serial_.setPortName(path);
+    // A port that does not open is written to the traffic log as well: the
+    // engineer finds there which COM number and device failed, and why.
+    const auto openFailed = [this](const QString& message) {
+        const CommResult r = fail(message);
+        CommLogEntry entry;
+        entry.port = objectName();
+        entry.comName = ComName();
+        entry.devicePath = DevicePath();
+        entry.outcome = QStringLiteral("open failed");
+        entry.note = message;
+        WriteCommLog(entry);
+        return r;
+    };
     if (!serial_.open(QIODevice::ReadWrite))
-        return fail(QStringLiteral("%1 포트를 열 수 없습니다: %2")
-                        .arg(PortLabel(), reasonText(serial_.error())));
+        return openFailed(QStringLiteral("%1 포트를 열 수 없습니다: %2")
+                              .arg(PortLabel(), reasonText(serial_.error())));
     if (!applyLine() || !serial_.setFlowControl(QSerialPort::NoFlowControl)) {
         const QString reason = reasonText(serial_.error());
         serial_.close();
-        return fail(QStringLiteral("%1 포트에 통신 설정 \"%2\"을(를) 적용할 수 없습니다: %3")
-                        .arg(PortLabel(), settings_.ToString(), reason));
+        return openFailed(QStringLiteral("%1 포트에 통신 설정 \"%2\"을(를) 적용할 수 없습니다: %3")
+                              .arg(PortLabel(), settings_.ToString(), reason));
     }
     lost_ = false;
     commEvent_ = comEvNone;
@@ -199,8 +230,7 @@ void CommPort::onError(QSerialPort::SerialPortError error) {
         // failing would report the error again on every event loop turn.
         lost_ = true;
         commEvent_ = comEventDeviceLost;
-        const QString reason = reasonText(error);
-        const QString path = serial_.portName();
+        const QString reason = reasonText(error, true);
         fail(QStringLiteral("%1 포트의 장치와 연결이 끊어졌습니다: %2").arg(PortLabel(), reason));
         CommLogEntry entry;
         entry.port = objectName();
@@ -242,7 +272,7 @@ CommResult CommPort::fail(const QString& message) {
     return lastError_;
 }
 
-QString CommPort::reasonText(QSerialPort::SerialPortError error) const {
+QString CommPort::reasonText(QSerialPort::SerialPortError error, bool lost) const {
     QString reason;
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
@@ -277,7 +307,8 @@ QString CommPort::reasonText(QSerialPort::SerialPortError error) const {
         break;
     }
     const QString system = serial_.errorString();
-    if (!system.isEmpty() && system != QLatin1String("Unknown error"))
+    if (!system.isEmpty() && system != QLatin1String("Unknown error") &&
+        (!lost || isDeviceLossText(system)))
         reason += QStringLiteral(" (%1)").arg(system);
     return reason;
 }

@@ -129,7 +129,9 @@ private:
     void onError(QSerialPort::SerialPortError error);
     bool applyLine();
     CommResult fail(const QString& message);
-    QString reasonText(QSerialPort::SerialPortError error) const;
+    // The Korean reason, with the system's text. lost: the device went away
+    // during a read, where the system's text may be a stale one.
+    QString reasonText(QSerialPort::SerialPortError error, bool lost = false) const;
 
     QSerialPort serial_;
     int comNumber_ = 1;

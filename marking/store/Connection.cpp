@@ -3,12 +3,14 @@
 #include "common/ProgramDirectory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <sys/stat.h>
 
 namespace marking::store {
 
@@ -17,6 +19,23 @@ std::atomic<int> defaultBusyTimeout{2000};
 std::atomic<quint64> connectionCounter{0};
 
 const QString kDriver = QStringLiteral("QSQLITE");
+
+// What stands at path in place of a database file, for the message; empty
+// for a regular file (or nothing at all).
+QString notAFile(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return QString();
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("파일이 아니라 폴더입니다.");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("파일이 아니라 FIFO(이름 있는 파이프)입니다.");
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return QStringLiteral("파일이 아니라 장치 파일입니다.");
+    if (S_ISSOCK(st.st_mode))
+        return QStringLiteral("파일이 아니라 소켓입니다.");
+    return QStringLiteral("일반 파일이 아닙니다.");
+}
 } // namespace
 
 struct Connection::State {
@@ -68,8 +87,8 @@ Status Connection::OpenPath(const QString& path, DatabaseFile kind, bool create)
     if (!create && !info.exists())
         return Error(StoreError::Kind::MissingFile,
                      QStringLiteral("데이터베이스 파일이 없습니다."));
-    if (info.exists() && !info.isFile())
-        return Error(StoreError::Kind::CannotOpen, QStringLiteral("파일이 아니라 폴더입니다."));
+    if (const QString what = notAFile(d_->path); !what.isEmpty())
+        return Error(StoreError::Kind::CannotOpen, what);
     if (!QSqlDatabase::isDriverAvailable(kDriver))
         return Error(StoreError::Kind::CannotOpen,
                      QStringLiteral("SQLite 드라이버가 없습니다 (libqt6sql6-sqlite)."));

@@ -101,9 +101,13 @@ Result<std::optional<bool>> ReadProgramSettingFlag(const QString& column) {
     Result<QVariant> v = rs.Value(column);
     if (!v)
         return v.error();
-    if (v.value().isNull())
-        return std::optional<bool>(false);
-    return std::optional<bool>(v.value().toBool());
+    Result<bool> flag = ToBool(v.value(), column);
+    if (!flag) {
+        StoreError e = flag.error();
+        e.file = conn.Path();
+        return e;
+    }
+    return std::optional<bool>(flag.value());
 }
 
 Result<std::optional<bool>> ReadMarkingWorkDeleteCheck() {

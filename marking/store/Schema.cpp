@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace marking::store {
 
@@ -311,11 +313,12 @@ QVariant FromStoredValue(const ColumnDef& c, const QVariant& stored) {
         const double v = stored.toDouble(&ok);
         return ok ? QVariant(v) : stored;
     }
-    case ColumnType::Bool: {
-        const qlonglong v = stored.toLongLong(&ok);
-        return ok ? QVariant(v != 0) : stored;
-    }
+    case ColumnType::Bool:
+        if (stored.typeId() == QMetaType::Bool)
+            return stored;
+        return isNumberType(stored) ? QVariant(stored.toDouble() != 0.0) : stored;
     case ColumnType::Text:
+        return isNumberType(stored) ? stored : QVariant(stored.toString());
     case ColumnType::Date:
         return QVariant(stored.toString());
     }
@@ -353,6 +356,27 @@ Result<double> ToDouble(const QVariant& value, const QString& column) {
     if (!d)
         return badValue(column, value, QStringLiteral("숫자가 아님"));
     return *d;
+}
+
+Result<bool> ToBool(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (isNumberType(value)) {
+        const double d = value.toDouble();
+        if (std::isfinite(d))
+            return d != 0.0;
+    }
+    return badValue(column, value, QStringLiteral("예/아니오 값이 아님"));
+}
+
+Result<QString> ToText(const QVariant& value, const QString& column) {
+    if (!value.isValid() || value.isNull())
+        return QString();
+    if (value.typeId() != QMetaType::QString)
+        return badValue(column, value, QStringLiteral("문자열이 아님"));
+    return value.toString();
 }
 
 QList<InitialRows> InitialContent(DatabaseFile file) {
@@ -464,40 +488,146 @@ Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withIniti
     return made;
 }
 
+namespace {
+
+// Renames from to to, replacing to; the reason on failure.
+QString renameOver(const QString& from, const QString& to) {
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), ec);
+    return ec ? QString::fromStdString(ec.message()) : QString();
+}
+
+// One file of the set being put in place.
+struct Swap {
+    QString target; // Database.mdb ...
+    QString aside;  // the new file, made beside it
+    QString backup; // the old file while the swap may still be undone
+    bool hadOld = false;
+    bool swapped = false;
+};
+
+// Puts the new file in place of the old one, keeping the old one as backup.
+// The target never disappears: the old file gets a second name first, then
+// the new one replaces it in one step.
+QString swapIn(Swap& s) {
+    if (s.hadOld) {
+        QFile::remove(s.backup);
+        if (::link(QFile::encodeName(s.target).constData(),
+                   QFile::encodeName(s.backup).constData()) != 0) {
+            // No hard links here: move the old file aside instead.
+            if (const QString why = renameOver(s.target, s.backup); !why.isEmpty())
+                return why;
+        }
+        // A journal left beside a file that was no database would be played
+        // back into the new one.
+        QFile::remove(s.target + QStringLiteral("-journal"));
+    }
+    if (const QString why = renameOver(s.aside, s.target); !why.isEmpty()) {
+        if (s.hadOld && !QFileInfo::exists(s.target))
+            renameOver(s.backup, s.target);
+        else if (s.hadOld)
+            QFile::remove(s.backup);
+        return why;
+    }
+    s.swapped = true;
+    return QString();
+}
+
+void undo(const Swap& s) {
+    if (!s.swapped)
+        return;
+    if (s.hadOld)
+        renameOver(s.backup, s.target);
+    else
+        QFile::remove(s.target);
+}
+
+} // namespace
+
 Status CreateDatabaseFiles(const QString& directory, bool overwrite) {
     if (!QDir().mkpath(directory))
         return StoreError{StoreError::Kind::CannotOpen, directory,
                           QStringLiteral("폴더를 만들 수 없습니다.")};
     const QDir dir(directory);
-    if (!overwrite) {
-        QStringList present;
-        for (DatabaseFile f : AllDatabaseFiles()) {
-            if (QFileInfo::exists(dir.filePath(FileName(f))))
-                present << FileName(f);
-        }
-        if (!present.isEmpty())
-            return StoreError{StoreError::Kind::CannotOpen, dir.absolutePath(),
-                              QStringLiteral("데이터베이스 파일이 이미 있습니다 (%1). "
-                                             "덮어쓰려면 --force를 주십시오.")
-                                  .arg(present.join(QStringLiteral(", ")))};
-    }
-    // Each file is made aside and then moved into place in one step.
+    std::vector<Swap> set;
+    QStringList present;
     for (DatabaseFile f : AllDatabaseFiles()) {
-        const QString target = dir.filePath(FileName(f));
-        const QString aside = target + QStringLiteral(".new");
-        QFile::remove(aside);
-        QFile::remove(aside + QStringLiteral("-journal"));
-        if (Status s = CreateDatabaseFile(aside, f); !s)
-            return s;
-        std::error_code ec;
-        std::filesystem::rename(QFile::encodeName(aside).toStdString(),
-                                QFile::encodeName(target).toStdString(), ec);
-        if (ec) {
-            QFile::remove(aside);
-            return StoreError{StoreError::Kind::CannotOpen, target,
-                              QStringLiteral("파일을 만들 수 없습니다 (%1).")
-                                  .arg(QString::fromStdString(ec.message()))};
+        Swap s;
+        s.target = dir.filePath(FileName(f));
+        s.aside = s.target + QStringLiteral(".new");
+        s.backup = s.target + QStringLiteral(".old");
+        s.hadOld = QFileInfo::exists(s.target) || QFileInfo(s.target).isSymLink();
+        if (s.hadOld)
+            present << FileName(f);
+        set.push_back(s);
+    }
+    if (!overwrite && !present.isEmpty())
+        return StoreError{StoreError::Kind::CannotOpen, dir.absolutePath(),
+                          QStringLiteral("데이터베이스 파일이 이미 있습니다 (%1). "
+                                         "덮어쓰려면 --force를 주십시오.")
+                              .arg(present.join(QStringLiteral(", ")))};
+
+    // A program writing to an old file would lose its rows to the replaced
+    // file: such a file is refused, and every old file that is a database is
+    // held for writing until the new set is in place.
+    std::vector<std::unique_ptr<Connection>> held;
+    std::vector<std::unique_ptr<Transaction>> holds;
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        if (!set[i].hadOld)
+            continue;
+        const DatabaseFile f = AllDatabaseFiles().at(static_cast<qsizetype>(i));
+        auto conn = std::make_unique<Connection>();
+        Status open = conn->OpenPath(set[i].target, f);
+        if (!open && open.error().kind == StoreError::Kind::CannotOpen &&
+            !QFileInfo(set[i].target).isFile())
+            return open.error(); // a folder or device is not replaced
+        auto tx = open ? std::make_unique<Transaction>(*conn) : nullptr;
+        const Status& hold = open ? tx->status() : open;
+        if (!hold && hold.error().kind == StoreError::Kind::Locked)
+            return StoreError{StoreError::Kind::Locked, set[i].target,
+                              QStringLiteral("다른 프로그램이 이 파일을 쓰고 있습니다. 아무 "
+                                             "파일도 바꾸지 않았습니다.")};
+        // Any other failure: no program can be writing to it as a database.
+        if (tx && tx->ok()) {
+            held.push_back(std::move(conn));
+            holds.push_back(std::move(tx));
         }
+    }
+
+    // The new set beside the old one; a failure leaves the old set alone.
+    const auto removeAsides = [&set] {
+        for (const Swap& s : set) {
+            QFile::remove(s.aside);
+            QFile::remove(s.aside + QStringLiteral("-journal"));
+        }
+    };
+    removeAsides();
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        const DatabaseFile f = AllDatabaseFiles().at(static_cast<qsizetype>(i));
+        if (Status s = CreateDatabaseFile(set[i].aside, f); !s) {
+            removeAsides();
+            return s;
+        }
+    }
+
+    // Then all three swapped in, or, on a failure, the swaps undone.
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        if (const QString why = swapIn(set[i]); !why.isEmpty()) {
+            for (std::size_t j = i; j-- > 0;)
+                undo(set[j]);
+            removeAsides();
+            return StoreError{StoreError::Kind::CannotOpen, set[i].target,
+                              QStringLiteral("파일을 바꿀 수 없습니다 (%1). 아무 파일도 "
+                                             "바꾸지 않았습니다.")
+                                  .arg(why)};
+        }
+    }
+    holds.clear();
+    held.clear();
+    for (const Swap& s : set) {
+        if (s.hadOld)
+            QFile::remove(s.backup);
     }
     return Status();
 }

@@ -63,6 +63,9 @@ Result<QVariant> ToStoredValue(const ColumnDef& column, const QVariant& value);
 
 // A stored value as the program reads it: bool for yes/no columns, int for
 // whole numbers and keys, double, QString for texts and dates. Null stays null.
+// A value of another kind than the column's (a text in a yes/no column, a
+// number in a text column of a file whose table is not strict) is passed on
+// as stored, so that the typed reads below can refuse it.
 QVariant FromStoredValue(const ColumnDef& column, const QVariant& stored);
 
 // Typed reads of a field value for the settings load and similar callers:
@@ -70,6 +73,12 @@ QVariant FromStoredValue(const ColumnDef& column, const QVariant& stored);
 Result<qint16> ToInt16(const QVariant& value, const QString& column);
 Result<qint32> ToInt32(const QVariant& value, const QString& column);
 Result<double> ToDouble(const QVariant& value, const QString& column);
+// A yes/no value: true only from a true (non-zero) number or boolean, false
+// from zero, false or null; a text ("no", "1") is a BadValue error.
+Result<bool> ToBool(const QVariant& value, const QString& column);
+// A text value: only from a text (null reads as an empty text); a number
+// (41.5 in a column of numeric affinity) is a BadValue error.
+Result<QString> ToText(const QVariant& value, const QString& column);
 
 // The rows a freshly made file holds: per table, rows of column -> value.
 struct InitialRows {
@@ -79,9 +88,11 @@ struct InitialRows {
 QList<InitialRows> InitialContent(DatabaseFile file);
 
 // Creates the three files in directory (made if missing) with every table and
-// the initial rows. Existing files are refused unless overwrite is set; with
-// overwrite each file is rebuilt aside and then put in place of the old one.
-// Each file is complete or not there: a failure leaves no half-made file.
+// the initial rows. Existing files are refused unless overwrite is set. With
+// overwrite, an old file that another program holds in a write is refused
+// (Locked, naming it), and so is a folder or device in place of a file;
+// otherwise the new set is made beside the old one and swapped in: all three
+// files are replaced or none (a failed swap is undone).
 Status CreateDatabaseFiles(const QString& directory, bool overwrite);
 // Creates one file at path (which must not exist) with its tables and rows.
 Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withInitialRows = true);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -117,7 +118,13 @@ DaqResult DRV_GetErrorMessage(DaqResult code, char* message) {
     if (!message)
         return DAQ_ERR_INVALID_PARAMETER;
     const std::int32_t low = code & DAQ_ERROR_CODE_MASK;
-    if (const char* text = messageOf(low))
+    const std::string problem =
+        low == DAQ_ERR_INVALID_DEVICE_NUMBER ? sim().Problem() : std::string();
+    if (!problem.empty())
+        // Without a usable board file there is no device: say why.
+        std::snprintf(message, DAQ_ERROR_MESSAGE_SIZE, "%s (%s; no boards)", messageOf(low),
+                      problem.c_str());
+    else if (const char* text = messageOf(low))
         std::snprintf(message, DAQ_ERROR_MESSAGE_SIZE, "%s", text);
     else
         std::snprintf(message, DAQ_ERROR_MESSAGE_SIZE, "Unknown error code 0x%X.",
@@ -196,7 +203,9 @@ DaqResult MvxDioGetLatestEventDiPortsState(DaqHandle handle, uint32_t eventId, u
 // ---- test interface ---------------------------------------------------------
 
 DaqResult daqsim_reset(void) {
-    return sim().Load(daqsim::ConfiguredBoards());
+    std::string problem;
+    std::vector<daqsim::Board> boards = daqsim::ConfiguredBoards(&problem);
+    return sim().Load(std::move(boards), std::move(problem));
 }
 
 DaqResult daqsim_load_config_text(const char* text, char* error, uint32_t errorSize) {
@@ -217,6 +226,11 @@ DaqResult daqsim_load_config_text(const char* text, char* error, uint32_t errorS
 DaqResult daqsim_load_config_file(const char* path, char* error, uint32_t errorSize) {
     if (!path) {
         copyError(error, errorSize, "no board file");
+        return DAQ_ERR_INVALID_PARAMETER;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        copyError(error, errorSize, std::string(path) + ": a folder, not a file");
         return DAQ_ERR_INVALID_PARAMETER;
     }
     std::ifstream in(path);

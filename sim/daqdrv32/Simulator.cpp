@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -89,24 +90,30 @@ bool ParseCallName(const std::string& text, Fn* fn, std::int64_t* property) {
     return false;
 }
 
-std::vector<Board> ConfiguredBoards() {
+std::vector<Board> ConfiguredBoards(std::string* problem) {
+    problem->clear();
     const char* path = std::getenv("DAQDRV32_CONFIG");
     if (!path || !*path)
         return DefaultBoards();
+    const auto refuse = [&](const std::string& why) {
+        *problem = std::string("board file ") + path + ": " + why;
+        std::fprintf(stderr, "daqdrv32: %s; no boards\n", problem->c_str());
+        return std::vector<Board>{};
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return refuse("a folder, not a file");
     std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "daqdrv32: cannot read the board file %s: %s; no boards\n", path,
-                     std::strerror(errno));
-        return {};
-    }
+    if (!in)
+        return refuse(std::string("cannot be read: ") + std::strerror(errno));
     std::stringstream ss;
     ss << in.rdbuf();
+    if (in.bad())
+        return refuse(std::string("cannot be read: ") + std::strerror(errno));
     std::vector<Board> boards;
     std::string error;
-    if (!ParseBoards(ss.str(), &boards, &error)) {
-        std::fprintf(stderr, "daqdrv32: board file %s, %s; no boards\n", path, error.c_str());
-        return {};
-    }
+    if (!ParseBoards(ss.str(), &boards, &error))
+        return refuse(error);
     return boards;
 }
 
@@ -117,8 +124,14 @@ Simulator& Simulator::Get() {
     return *sim;
 }
 
-Simulator::Simulator()
-    : boards_(ConfiguredBoards()) {}
+Simulator::Simulator() {
+    boards_ = ConfiguredBoards(&problem_);
+}
+
+std::string Simulator::Problem() {
+    std::lock_guard lock(mutex_);
+    return problem_;
+}
 
 Board* Simulator::BoardOf(std::int32_t number) {
     for (Board& b : boards_)
@@ -615,10 +628,11 @@ void Simulator::RaiseLocked(Board& b, const std::vector<std::uint8_t>& before,
         eventArrived_.notify_all();
 }
 
-DaqResult Simulator::Load(std::vector<Board> boards) {
+DaqResult Simulator::Load(std::vector<Board> boards, std::string problem) {
     std::lock_guard lock(mutex_);
     CloseAllLocked();
     boards_ = std::move(boards);
+    problem_ = std::move(problem);
     failures_.clear();
     counts_.clear();
     return DAQ_OK;

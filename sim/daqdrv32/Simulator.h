@@ -94,7 +94,11 @@ public:
     DaqResult Latched(DaqHandle h, std::uint32_t id, std::uint8_t* buf, std::uint32_t count);
 
     // Test and line-socket side.
-    DaqResult Load(std::vector<Board> boards);
+    // problem: why the configured boards could not be used ("" when they could).
+    DaqResult Load(std::vector<Board> boards, std::string problem = {});
+    // Why the board file was refused, "" when it was not; part of the
+    // message of a device number that no board has.
+    std::string Problem();
     DaqResult SetDiPort(std::int32_t device, std::uint32_t port, std::uint8_t value);
     DaqResult SetDiBit(std::int32_t device, std::uint32_t channel, bool state);
     DaqResult Edge(std::int32_t device, std::uint32_t channel, bool rising);
@@ -130,6 +134,7 @@ private:
     std::mutex mutex_;
     std::condition_variable eventArrived_;
     std::vector<Board> boards_;
+    std::string problem_;
     std::map<DaqHandle, std::shared_ptr<Session>> sessions_;
     DaqHandle nextHandle_ = 0x100;
     std::map<std::pair<int, std::int64_t>, Failure> failures_;
@@ -137,8 +142,9 @@ private:
 };
 
 // Boards of $DAQDRV32_CONFIG, or the built-in board when it is not set. A file
-// that cannot be read or parsed leaves no boards and says why on stderr.
-std::vector<Board> ConfiguredBoards();
+// that cannot be read or parsed (a folder, a wrong line) leaves no boards:
+// *problem says why (also on stderr), and is emptied otherwise.
+std::vector<Board> ConfiguredBoards(std::string* problem);
 
 // The line socket (LineServer.cpp).
 DaqResult StartServer(const std::string& path);

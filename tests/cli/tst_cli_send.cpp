@@ -2,6 +2,7 @@
 #include "devices/DeviceSim.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,7 +81,7 @@ private slots:
         QTest::addColumn<QStringList>("replies");
         QTest::newRow("TRX-20 converted text")
             << "trx20"
-            << "ack" << QStringLiteral("탄소강관") << QStringList{"0233212324250333"}
+            << "ack" << QStringLiteral("@1탄소강관") << QStringList{"02334031212324250342"}
             << QStringList{"06"};
         QTest::newRow("TRX-30 NAK then ACK")
             << "trx30"
@@ -121,18 +122,18 @@ private slots:
             s.setValue(QStringLiteral("Ports/COM9"), sim.SlavePath());
         }
         const Run r = send({QStringLiteral("--controller"), QStringLiteral("trx30"),
-                            QStringLiteral("--com"), QStringLiteral("9"), QStringLiteral("A")});
+                            QStringLiteral("--com"), QStringLiteral("9"), QStringLiteral("@1A")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.json.value("outcome").toString(), QStringLiteral("ack"));
         QCOMPARE(sim.FrameBytes(), QList<QByteArray>{QByteArray("\x02"
-                                                                "3A\x03")});
+                                                                "3@1A\x03")});
     }
 
     void send_neverAcknowledged_failsAfterTenAttempts() {
         DeviceSim sim(Device::TRX20, *Script::Parse(QStringLiteral("nak")));
         QVERIFY(sim.Start());
         const Run r = send({QStringLiteral("--controller"), QStringLiteral("trx20"),
-                            QStringLiteral("--port"), sim.SlavePath(), QStringLiteral("A")});
+                            QStringLiteral("--port"), sim.SlavePath(), QStringLiteral("@1A")});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.json.value("outcome").toString(), QStringLiteral("failed"));
         QCOMPARE(r.json.value("attempts").toInt(), 10);
@@ -159,9 +160,9 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("errorPart");
-        QTest::newRow("unencodable text") << "" << QStringLiteral("Aé") << "é";
+        QTest::newRow("unencodable text") << "" << QStringLiteral("@1Aé") << "é";
         QTest::newRow("missing device") << "/dev/marking-cli-missing"
-                                        << "A"
+                                        << "@1A"
                                         << "/dev/marking-cli-missing";
     }
     void send_badInput_isDataErrorAndSendsNothing() {
@@ -178,6 +179,62 @@ private slots:
                  qPrintable(r.json.value("error").toString()));
         QVERIFY(!r.json.contains("outcome"));
         QTest::qWait(50);
+        QCOMPARE(sim.Frames().size(), 0);
+    }
+
+    // The station's rule check runs before the port is touched.
+    void send_ruleCheck_refusedUnlessUnchecked_data() {
+        QTest::addColumn<QString>("controller");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("unchecked");
+        QTest::addColumn<QString>("errorPart"); // empty: sent
+        QTest::newRow("empty text")
+            << "trx20" << QString() << false << QStringLiteral("마킹 데이터를 입력하십시요.");
+        QTest::newRow("no @") << "trx30" << QStringLiteral("ABC") << false
+                              << QStringLiteral("첫번째 문자는 반드시 '@'");
+        QTest::newRow("silent refusal")
+            << "trx20" << QStringLiteral("@1ABC@2") << false << QStringLiteral("규칙 검사");
+        QTest::newRow("unchecked still refuses a control character")
+            << "trx20" << QStringLiteral("@1\003") << true << QStringLiteral("제어 문자");
+        QTest::newRow("unchecked sends") << "trx30" << QStringLiteral("ABC") << true << QString();
+        QTest::newRow("checked and sent")
+            << "trx20" << QStringLiteral("@1ABC") << false << QString();
+    }
+    void send_ruleCheck_refusedUnlessUnchecked() {
+        QFETCH(QString, controller);
+        QFETCH(QString, text);
+        QFETCH(bool, unchecked);
+        QFETCH(QString, errorPart);
+        DeviceSim sim(*devsim::ParseDevice(controller), *Script::Parse(QStringLiteral("ack")));
+        QVERIFY(sim.Start());
+        QStringList args{QStringLiteral("--controller"), controller,
+                         QStringLiteral("--port"),       sim.SlavePath(),
+                         QStringLiteral("--db"),         db_};
+        if (unchecked)
+            args << QStringLiteral("--unchecked");
+        const Run r = send(args << QStringLiteral("--") << text);
+        if (!errorPart.isEmpty()) {
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY2(r.json.value("error").toString().contains(errorPart),
+                     qPrintable(r.json.value("error").toString()));
+            QCOMPARE(sim.Frames().size(), 0);
+            return;
+        }
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.json.value("unchecked").toBool(), unchecked);
+        QCOMPARE(sim.FrameCount(), 1);
+    }
+
+    void send_dbFolderMissing_refusedAndNotMade() {
+        DeviceSim sim(Device::TRX20, *Script::Parse(QStringLiteral("ack")));
+        QVERIFY(sim.Start());
+        const QString missing = dir_.filePath(QStringLiteral("no-such-station"));
+        const Run r =
+            send({QStringLiteral("--controller"), QStringLiteral("trx20"), QStringLiteral("--port"),
+                  sim.SlavePath(), QStringLiteral("--db"), missing, QStringLiteral("@1A")});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.json.value("error").toString().contains(missing));
+        QVERIFY(!QFileInfo::exists(missing));
         QCOMPARE(sim.Frames().size(), 0);
     }
 

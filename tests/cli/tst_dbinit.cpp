@@ -21,10 +21,12 @@ struct Run {
     QByteArray err;
 };
 
-Run markingctl(const QStringList& args) {
+Run markingctl(const QStringList& args, const QString& workingDirectory = {}) {
     QProcess p;
     p.setProgram(QDir(qEnvironmentVariable("MARKING_PROGRAM_DIR")).filePath("markingctl"));
     p.setArguments(args);
+    if (!workingDirectory.isEmpty())
+        p.setWorkingDirectory(workingDirectory);
     p.start();
     Run r;
     if (!p.waitForFinished(30000)) {
@@ -70,6 +72,17 @@ public:
 private:
     static QString name() { return QStringLiteral("inspect"); }
 };
+
+const char* const kFiles[] = {"Database.mdb", "Report.mdb", "Print.mdb"};
+
+// A row added to a file (into its only table of work rows).
+QString AddRow(const QString& path) {
+    return QStringLiteral("INSERT INTO %1 VALUES (NULL) RETURNING 1")
+        .arg(path.endsWith("Database.mdb") ? "MarkingWork (W_Data)" : "WorkReport (R_Data)");
+}
+int Rows(const QString& path) {
+    return Inspect(path).count(path.endsWith("Database.mdb") ? "MarkingWork" : "WorkReport");
+}
 } // namespace
 
 class TestDbInit : public QObject {
@@ -171,6 +184,45 @@ private slots:
         QVERIFY(!QFile::exists(QDir(dir.path()).filePath("Database.mdb")));
     }
 
+    // --force replaces all three files or none: not while another program
+    // writes to one of them (its committed row would go to the replaced
+    // file), and a swap that fails at the last file undoes the others.
+    void initForce_fileWrittenOrSwapFailing_replacesNone_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("written"); // false: its swap fails
+        for (const char* f : kFiles)
+            QTest::addRow("%s written", f) << QString(f) << true;
+        QTest::newRow("swap of Print.mdb fails") << "Print.mdb" << false;
+    }
+    void initForce_fileWrittenOrSwapFailing_replacesNone() {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        QCOMPARE(markingctl({"db", "init", dir.path()}).exitCode, 0);
+        for (const char* f : kFiles)
+            QVERIFY(Inspect(d.filePath(f)).scalar(AddRow(f)).isValid());
+        {
+            QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
+            writer.setDatabaseName(d.filePath(file));
+            if (written)
+                QVERIFY(writer.open() && writer.exec("BEGIN IMMEDIATE").isActive() &&
+                        writer.exec(AddRow(file)).isActive());
+            else // where the old Print.mdb is kept during the swap
+                QVERIFY(d.mkpath("Print.mdb.old/in use"));
+            const Run r = markingctl({"db", "init", "--force", dir.path()});
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY2(r.out.contains(d.filePath(file).toUtf8()), r.out.constData());
+            QVERIFY(!written || writer.commit());
+            writer.close();
+        }
+        QSqlDatabase::removeDatabase("writer");
+        for (const char* f : kFiles)
+            QCOMPARE(Rows(d.filePath(f)), f == file && written ? 2 : 1);
+        QCOMPARE(d.entryList(QDir::Files),
+                 (QStringList{"Database.mdb", "Print.mdb", "Report.mdb"}));
+    }
+
     void usageErrors_exitTwo_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no verb") << QStringList{"db"};
@@ -178,12 +230,16 @@ private slots:
         QTest::newRow("no directory") << QStringList{"db", "init"};
         QTest::newRow("two directories") << QStringList{"db", "init", "a", "b"};
         QTest::newRow("unknown option") << QStringList{"db", "init", "--wipe", "a"};
+        QTest::newRow("empty directory") << QStringList{"db", "init", ""};
+        QTest::newRow("empty directory, forced") << QStringList{"db", "init", "--force", ""};
     }
     void usageErrors_exitTwo() {
         QFETCH(QStringList, args);
-        const Run r = markingctl(args);
+        QTemporaryDir cwd;
+        const Run r = markingctl(args, cwd.path());
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("usage"));
+        QVERIFY(QDir(cwd.path()).isEmpty());
     }
 
     void buildProgramDirectory_hasItsFiles() {

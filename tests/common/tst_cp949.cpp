@@ -65,6 +65,18 @@ private slots:
         QCOMPARE(cp949::Decode(r.bytes), all);
     }
 
+    // The quick answer agrees with the converter for every character of the
+    // basic plane, and for a text mixing known and asked characters.
+    void canEncode_agreesWithEncode() {
+        for (char32_t c = 0; c <= 0xFFFF; ++c) {
+            const QString one(QChar(static_cast<char16_t>(c)));
+            if (cp949::CanEncode(one) != cp949::Encode(one).ok)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(unsigned(c), 4, 16, QLatin1Char('0'))));
+        }
+        QVERIFY(cp949::CanEncode(QStringLiteral("@4가↕A")));
+        QVERIFY(!cp949::CanEncode(QStringLiteral("@4가\u2135A")));
+    }
+
     void invalidBytes_decodeToReplacement() {
         const QString s = cp949::Decode(QByteArray("A\xff"
                                                    "B"));

@@ -171,6 +171,27 @@ private slots:
         QVERIFY(c.error.contains(u"HVL-5"));
     }
 
+    // Behind the rule checks, no conversion or frame lets a control character
+    // through, from the text or from a special letter's address.
+    void controlCharacter_refusedByConversionAndFrame() {
+        const QString text = QStringLiteral("@1A\002B");
+        auto rows = BlankSlots();
+        rows[0].letter = QStringLiteral("K");
+        rows[0].controllerAddress = QStringLiteral("0\0031");
+        const hvl5::SpecialLetterTable table(rows);
+        for (const auto& r :
+             {trx20::Convert(text), trx30::Convert(text), hvl5::Convert(text, table),
+              hvl5::Convert(QStringLiteral("@4K"), table)}) {
+            QVERIFY(!r.ok && r.text.isEmpty());
+            QVERIFY2(r.error.contains(QStringLiteral("제어 문자 0x0")), qPrintable(r.error));
+        }
+        for (const auto& f :
+             {trx20::BuildFrame(text), trx30::BuildFrame(text), hvl5::BuildFrame(text)}) {
+            QVERIFY(!f.ok && f.bytes.isEmpty());
+            QVERIFY(f.error.contains(QStringLiteral("제어 문자 0x02")));
+        }
+    }
+
     void hvl5Convert_unencodableAddressReportsError() {
         auto rows = BlankSlots();
         rows[0].letter = QStringLiteral("K");

@@ -7,6 +7,9 @@
 #include "store/Recordset.h"
 #include "store/Schema.h"
 
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +50,31 @@ bool KeepRows(const QString& dir, int keep) {
             return false;
     }
     return true;
+}
+
+// Rebuilds SpecialLetter without column types, as in an imported file, and
+// stores value in column of slot 5.
+bool LoosenAndSet(const QString& dir, const QString& column, const QVariant& value) {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "loose");
+        db.setDatabaseName(QDir(dir).filePath(QStringLiteral("Database.mdb")));
+        QSqlQuery q(db);
+        ok = db.open();
+        for (const char* sql :
+             {"CREATE TABLE t (S_ID, S_SpecialLetter, S_FunctionKey, "
+              "S_ControllerAddress)",
+              "INSERT INTO t SELECT * FROM SpecialLetter", "DROP TABLE SpecialLetter",
+              "ALTER TABLE t RENAME TO SpecialLetter"})
+            ok = ok && q.exec(QLatin1String(sql));
+        ok =
+            ok &&
+            q.prepare(QStringLiteral("UPDATE SpecialLetter SET %1 = ? WHERE rowid = 5").arg(column));
+        q.addBindValue(value);
+        ok = ok && q.exec();
+    }
+    QSqlDatabase::removeDatabase("loose");
+    return ok;
 }
 
 } // namespace
@@ -132,6 +160,26 @@ private slots:
         QVERIFY(rows.error().Text().contains(QStringLiteral("60")));
         QVERIFY(!ModHVL5SpecialLetter());
         QCOMPARE(port_.Messages().size(), 1);
+    }
+
+    void looseTable_onlyTextsAreRead_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("real address") << "S_ControllerAddress" << QVariant(41.5);
+        QTest::newRow("number letter") << "S_SpecialLetter" << QVariant(12);
+        QTest::newRow("number key label") << "S_FunctionKey" << QVariant(5);
+        QTest::newRow("text key") << "S_ID" << QVariant("five");
+    }
+    void looseTable_onlyTextsAreRead() {
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QVERIFY(LoosenAndSet(dir_.path(), column, value));
+        const auto rows = hvl5::ReadSpecialLetters(dir_.path());
+        QVERIFY(!rows.ok());
+        QVERIFY(rows.error().Text().contains(column));
+        QVERIFY(rows.error().Text().contains(QStringLiteral("Database.mdb")));
+        QVERIFY(LoosenAndSet(dir_.path(), column, column == u"S_ID" ? QVariant(5) : QVariant("5")));
+        QVERIFY(hvl5::ReadSpecialLetters(dir_.path()).ok());
     }
 
     void noRows_keepsFormerTable() {

@@ -1,6 +1,7 @@
 #include "common/MessagePort.h"
 #include "common/SharedValues.h"
 #include "controllers/MarkingDataFocus.h"
+#include "controllers/hvl5/Hvl5Modules.h"
 #include "controllers/trx20/Trx20Modules.h"
 #include "controllers/trx30/Trx30Modules.h"
 
@@ -43,7 +44,7 @@ private slots:
     }
 
     void ruleCheck_data() {
-        QTest::addColumn<int>("controller"); // 0 TRX-20, 2 TRX-30
+        QTest::addColumn<int>("controller"); // 0 TRX-20, 1 HVL-5, 2 TRX-30
         QTest::addColumn<int>("caller");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("passed");
@@ -63,6 +64,15 @@ private slots:
         QTest::newRow("trx30 field failure moves focus")
             << 2 << 2 << QStringLiteral("A") << false << 1 << 0 << 1;
         QTest::newRow("trx30 pass") << 2 << 1 << QStringLiteral("@4보") << true << 0 << 0 << 0;
+        QTest::newRow("hvl5 pass") << 1 << 1 << QStringLiteral("AB") << true << 0 << 0 << 0;
+        QTest::newRow("trx20 control character")
+            << 0 << 1 << QStringLiteral("@1A\002B") << false << 1 << 1 << 0;
+        QTest::newRow("trx20 control character, caller 0")
+            << 0 << 0 << QStringLiteral("@1\003") << false << 1 << 0 << 0;
+        QTest::newRow("trx30 control character")
+            << 2 << 2 << QStringLiteral("@4\tA") << false << 1 << 0 << 1;
+        QTest::newRow("hvl5 control character")
+            << 1 << 2 << QStringLiteral("A\002B") << false << 1 << 0 << 1;
     }
     void ruleCheck() {
         QFETCH(int, controller);
@@ -77,6 +87,8 @@ private slots:
         Shared().RuleCheckPassed = !passed;
         if (controller == 0)
             ModTRX20MarkingDataRuleCheck();
+        else if (controller == 1)
+            ModHVL5MarkingDataRuleCheck();
         else
             ModTRX30MarkingDataRuleCheck();
         QCOMPARE(Shared().RuleCheckPassed, passed);

@@ -251,6 +251,49 @@ private slots:
         QCOMPARE(count, 36);
     }
 
+    void controlCharacter_refusedByEveryController_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named"); // what the message names
+        QTest::newRow("STX") << QStringLiteral("@1A\002") << "0x02 (4번째";
+        QTest::newRow("ETX before a field error") << QStringLiteral("@1\003z000") << "0x03 (3번째";
+        QTest::newRow("CR LF") << QStringLiteral("@1A\r\nB") << "0x0d";
+        QTest::newRow("unit separator") << QStringLiteral("@1\037") << "0x1f";
+    }
+    void controlCharacter_refusedByEveryController() {
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        QString set = QStringLiteral("untouched");
+        for (const auto& r :
+             {trx20::RuleCheck(text, 1), trx20::RuleCheck(text, 0), trx30::RuleCheck(text, 2, &set),
+              trx30::RuleCheck(text, 0), hvl5::RuleCheck(text)}) {
+            QVERIFY(!r.passed);
+            QVERIFY(r.focus);
+            QCOMPARE(r.title, QStringLiteral("입력오류!"));
+            QVERIFY2(r.message.contains(QStringLiteral("제어 문자 ") + named),
+                     qPrintable(r.message));
+        }
+        QCOMPARE(set, QStringLiteral("untouched"));
+        QVERIFY(hvl5::RuleCheck(QStringLiteral(" @1 ")).passed); // 0x20 is no control character
+    }
+
+    void specialLetterCheck_data() {
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<QString>("message"); // empty: passes
+        QTest::newRow("plain") << QStringLiteral("K S") << QString();
+        QTest::newRow("empty") << QString() << QStringLiteral("문자를 입력하십시오.");
+        QTest::newRow("STX")
+            << QStringLiteral("K\002")
+            << QStringLiteral("특수문자에는 제어 문자 0x02 (2번째 문자)를 입력할 수 없습니다.");
+    }
+    void specialLetterCheck() {
+        QFETCH(QString, letter);
+        QFETCH(QString, message);
+        const auto r = hvl5::SpecialLetterCheck(letter);
+        QCOMPARE(r.passed, message.isEmpty());
+        QCOMPARE(r.focus, !message.isEmpty());
+        QCOMPARE(r.message, message);
+    }
+
     void hvl5RuleCheck_passesEverything() {
         for (const QString& t : {QString(), QStringLiteral("r"), QStringLiteral("@9z000")})
             QCOMPARE(hvl5::RuleCheck(t), controllers::RuleCheckResult{});

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <cerrno>
+#include <cstring>
 
 using namespace marking;
 using devsim::Device;
@@ -126,6 +128,39 @@ private slots:
         QVERIFY2(r.message.contains(sim->SlavePath()), qPrintable(r.message));
         QVERIFY2(r.message.contains(QStringLiteral("다른 프로그램")), qPrintable(r.message));
         QVERIFY(!port.PortOpen());
+    }
+
+    void open_failure_isWrittenToCommLog() {
+        SetDevicePathForCom(4, QStringLiteral("/dev/marking-no-such-port-4"));
+        QFile::remove(CommLogPath());
+        CommPort port(QStringLiteral("ComTRX20"));
+        QVERIFY(port.SetCommPort(4));
+        QVERIFY(!port.SetPortOpen(true).ok);
+        QFile f(CommLogPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString line = QString::fromUtf8(f.readAll());
+        for (const char* part :
+             {"ComTRX20 COM 4 /dev/marking-no-such-port-4", "open failed", "장치 파일이 없습니다"})
+            QVERIFY2(line.contains(QString::fromUtf8(part)), qPrintable(line));
+    }
+
+    // A read that ends because the device hung up sets no error of its own:
+    // whatever an earlier call left in errno must not become the reason.
+    void unplug_reasonHasNoStaleSystemError() {
+        auto sim = StartDevice(Device::Carving, 8);
+        CommPort port;
+        QVERIFY(port.SetCommPort(8));
+        QVERIFY(port.SetPortOpen(true).ok);
+        sim->Unplug();
+        QVERIFY(PumpUntil(
+            [&] {
+                errno = EEXIST; // as left by making a folder that is there
+                return port.CommEvent() == comEventDeviceLost;
+            },
+            3000));
+        const QString stale = QString::fromLocal8Bit(std::strerror(EEXIST));
+        QVERIFY2(!port.LastError().message.contains(stale), qPrintable(port.LastError().message));
+        QVERIFY(port.LastError().message.contains(QStringLiteral("연결이 끊어졌습니다")));
     }
 
     void output_text_goesOutInCodePage949_data() {

@@ -15,6 +15,17 @@ using namespace shelltest;
 
 namespace {
 
+// Generous bounds for a loaded machine: they only end a test that hangs.
+constexpr int kStartMs = 60000;
+constexpr int kEndMs = 60000;
+
+// Whether the lock file at path names process pid: that instance has taken
+// the lock and written it out (a lock file that exists may still be empty).
+bool holdsLock(const QString& path, qint64 pid) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.readLine().trimmed() == QByteArray::number(pid);
+}
+
 // A program directory with a copy of the built Marking program and the
 // delivered databases, plus private runtime and config folders.
 struct Station {
@@ -51,7 +62,7 @@ struct Station {
         p->setProcessEnvironment(env);
         p->setProgram(program.path() + "/Marking");
         p->start();
-        if (!p->waitForStarted(10000)) {
+        if (!p->waitForStarted(kStartMs)) {
             qFatal("Marking did not start: %s", qPrintable(p->errorString()));
         }
         return p;
@@ -61,7 +72,7 @@ struct Station {
 void stop(QProcess& p) {
     if (p.state() != QProcess::NotRunning) {
         p.kill();
-        p.waitForFinished(10000);
+        p.waitForFinished(kEndMs);
     }
 }
 
@@ -132,13 +143,13 @@ private slots:
     void program_secondInstanceEndsAtOnceAfterItsCleanUp() {
         Station station;
         auto first = station.start(false);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(station.lockPath()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(holdsLock(station.lockPath(), first->processId()), kStartMs);
         AddWork(QStringLiteral("kept"));
         AddWork(QVariant()); // an empty record for the second start to remove
         QCOMPARE(WorkCount(), 2);
 
         auto second = station.start(true);
-        QVERIFY(second->waitForFinished(30000));
+        QVERIFY(second->waitForFinished(kEndMs));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         // No window: it never reached the first screen.
@@ -151,13 +162,15 @@ private slots:
     void program_lockOfAKilledInstance_doesNotBlockTheNextStart() {
         Station station;
         auto first = station.start(false);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(station.lockPath()), 20000);
+        // Killed only once the lock names it: a lock file killed before its
+        // holder was written would look like a live instance's.
+        QTRY_VERIFY_WITH_TIMEOUT(holdsLock(station.lockPath(), first->processId()), kStartMs);
         ::kill(static_cast<pid_t>(first->processId()), SIGKILL);
-        QVERIFY(first->waitForFinished(10000));
+        QVERIFY(first->waitForFinished(kEndMs));
         QVERIFY(QFile::exists(station.lockPath())); // left behind
 
         auto next = station.start(true);
-        QVERIFY(next->waitForFinished(30000));
+        QVERIFY(next->waitForFinished(kEndMs));
         QCOMPARE(next->exitCode(), 0);
         QVERIFY(next->readAllStandardOutput().contains("shown"));
     }

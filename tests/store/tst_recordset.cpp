@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace marking::store;
 using Kind = StoreError::Kind;
@@ -89,6 +90,29 @@ private slots:
         const Status s = conn.Open(DatabaseFile::Database);
         QVERIFY(!s.ok());
         QCOMPARE(s.error().kind, Kind::CannotOpen);
+    }
+
+    void open_notARegularFile_namesWhatIsThere_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("fifo") << "fifo" << QStringLiteral("FIFO");
+        QTest::newRow("device node") << "device" << QStringLiteral("장치 파일");
+    }
+    void open_notARegularFile_namesWhatIsThere() {
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        TestProgramDir dir(false);
+        const QByteArray path = QFile::encodeName(dir.database());
+        if (kind == u"fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), dir.database()));
+        Connection conn;
+        const Status s = conn.Open(DatabaseFile::Database); // a FIFO must not block the open
+        QVERIFY(!s.ok());
+        QCOMPARE(s.error().kind, Kind::CannotOpen);
+        QVERIFY2(s.error().Text().contains(says), qPrintable(s.error().Text()));
+        QVERIFY(s.error().Text().contains(dir.database()));
     }
 
     void connections_haveOwnNamesAndAreRemovedOnClose() {

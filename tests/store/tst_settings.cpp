@@ -217,6 +217,39 @@ private slots:
         QCOMPARE(toInt(n.value()), nullDelete);
     }
 
+    // A table that is not STRICT (an imported or hand-altered file) takes any
+    // value: only a number or a boolean reads as a flag.
+    void flags_looseTable_typedRead_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("flag"); // -1: conversion error
+        QTest::newRow("text no") << QVariant("no") << -1;
+        QTest::newRow("real true") << QVariant(1.0) << 1;
+        QTest::newRow("real zero") << QVariant(0.0) << 0;
+    }
+    void flags_looseTable_typedRead() {
+        QFETCH(QVariant, value);
+        QFETCH(int, flag);
+        TestProgramDir dir;
+        QVERIFY(dir.ok());
+        {
+            RawDb raw(dir.database());
+            for (const char* sql :
+                 {"CREATE TABLE t AS SELECT * FROM ProgramSetting", "DROP TABLE ProgramSetting",
+                  "ALTER TABLE t RENAME TO ProgramSetting"})
+                QVERIFY(raw.exec(QLatin1String(sql)));
+            QVERIFY(raw.exec("UPDATE ProgramSetting SET P_MarkingWorkDeleteCheck = ?, "
+                             "P_NullRecordDelete = ?",
+                             {value, value}));
+        }
+        for (const auto& r : {ReadMarkingWorkDeleteCheck(), ReadNullRecordDelete()}) {
+            QCOMPARE(r.ok(), flag >= 0);
+            if (r.ok())
+                QCOMPARE(r.value(), std::optional<bool>(flag == 1));
+            else
+                QVERIFY(r.error().Text().contains(QStringLiteral("Database.mdb: 열 P_")));
+        }
+    }
+
     void flags_missingFileOrColumn_error() {
         {
             TestProgramDir dir(false);

@@ -17,6 +17,8 @@ int CmdDb(const QStringList& args) {
     const Args a(args.mid(1), {}, {QStringLiteral("force")});
     if (a.positionals().size() != 1)
         throw UsageError{QStringLiteral("expected one directory")};
+    if (a.positionals().first().isEmpty())
+        throw UsageError{QStringLiteral("the directory must not be empty")};
     const QString dir = QDir(a.positionals().first()).absolutePath();
 
     const marking::store::Status made =

@@ -1,6 +1,8 @@
-// markingctl send: converts a text and runs the controller's transmission on
-// a serial port, the same code the run screen runs (without its lamps and
-// without the PLC exchange), for a maintenance engineer testing a controller.
+// markingctl send: checks and converts a text and runs the controller's
+// transmission on a serial port, the same code the run screen runs (without
+// its lamps and without the PLC exchange), for a maintenance engineer testing
+// a controller. A text the station's rule check refuses is not sent, unless
+// --unchecked asks for it.
 #include "Commands.h"
 
 #include "common/Cp949.h"
@@ -15,6 +17,7 @@
 #include "serial/CommPort.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QSocketNotifier>
 #include <csignal>
@@ -82,6 +85,19 @@ public:
     }
 };
 
+// The controller's rule check, as the marking settings screen runs it.
+marking::controllers::RuleCheckResult ruleCheck(marking::PrintControllerModel model,
+                                                const QString& text) {
+    switch (model) {
+    case marking::ControllerTRX20:
+        return marking::trx20::RuleCheck(text, 1);
+    case marking::ControllerTRX30:
+        return marking::trx30::RuleCheck(text, 1);
+    default:
+        return marking::hvl5::RuleCheck(text);
+    }
+}
+
 QJsonArray hexList(const QList<QByteArray>& list) {
     QJsonArray out;
     for (const QByteArray& b : list)
@@ -92,8 +108,10 @@ QJsonArray hexList(const QList<QByteArray>& list) {
 } // namespace
 
 int CmdSend(const QStringList& argv) {
-    const Args args(argv, {QStringLiteral("controller"), QStringLiteral("com"),
-                           QStringLiteral("port"), QStringLiteral("db")});
+    const Args args(argv,
+                    {QStringLiteral("controller"), QStringLiteral("com"), QStringLiteral("port"),
+                     QStringLiteral("db")},
+                    {QStringLiteral("unchecked")});
     const QString name = args.value(QStringLiteral("controller"));
     marking::PrintControllerModel model;
     if (name == u"trx20")
@@ -112,9 +130,22 @@ int CmdSend(const QStringList& argv) {
     if (args.has(QStringLiteral("port")) && path.isEmpty())
         throw UsageError{QStringLiteral("--port takes a device path")};
     const QString text = args.text();
+    const bool unchecked = args.has(QStringLiteral("unchecked"));
     const QString directory =
         args.value(QStringLiteral("db"), QCoreApplication::applicationDirPath());
+    // The traffic log goes into the folder: it must be there already.
+    if (!QFileInfo(directory).isDir())
+        return DataError(QStringLiteral("%1: 폴더가 없습니다.").arg(directory));
     marking::SetProgramDirectory(directory);
+
+    if (!unchecked) {
+        const auto check = ruleCheck(model, text);
+        if (!check.passed)
+            return DataError(
+                check.hasMessage()
+                    ? check.message
+                    : QStringLiteral("마킹 데이터가 규칙 검사를 통과하지 못했습니다."));
+    }
 
     marking::controllers::ConversionResult converted;
     switch (model) {
@@ -163,6 +194,7 @@ int CmdSend(const QStringList& argv) {
         return DataError(report.message);
     }
     PrintJson(QJsonObject{{QStringLiteral("outcome"), marking::send::OutcomeName(report.outcome)},
+                          {QStringLiteral("unchecked"), unchecked},
                           {QStringLiteral("attempts"), report.attempts},
                           {QStringLiteral("frames"), hexList(report.frames)},
                           {QStringLiteral("replies"), hexList(report.replies)}});

@@ -30,7 +30,8 @@ const Entry kCommands[] = {
      "expand --controller C --length L --repetition N --parenthesis P --pipe-side S --dot DD "
      "--interval LI --revision R [--width W] [--db DIR] [--] TEXT"},
     {"send", CmdSend,
-     "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--] TEXT"},
+     "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--unchecked] [--] "
+     "TEXT"},
     {"report", CmdReport, "report --pdf FILE DIR", MakeOffscreenGuiApplication},
     {"report sync", CmdReportSync, "report sync DIR [--central URL]"},
 };

@@ -1,5 +1,6 @@
 #include "controllers/hvl5/Hvl5Engine.h"
 
+#include "controllers/ControlCharacters.h"
 #include "controllers/Frame.h"
 
 #include <cmath>
@@ -19,8 +20,23 @@ inline bool HasAt(QStringView text, qsizetype pos, QStringView piece) {
 
 } // namespace
 
-RuleCheckResult RuleCheck(const QString&) {
-    return RuleCheckResult{};
+RuleCheckResult RuleCheck(const QString& text) {
+    return controllers::ControlCharacterRuleCheck(text);
+}
+
+RuleCheckResult SpecialLetterCheck(const QString& letter) {
+    if (letter.isEmpty()) {
+        return RuleCheckResult{false, QStringLiteral("문자를 입력하십시오."),
+                               QStringLiteral("입력 확인!"), true};
+    }
+    const qsizetype at = controllers::FirstControlCharacter(letter);
+    if (at < 0) {
+        return RuleCheckResult{};
+    }
+    return RuleCheckResult{false,
+                           QStringLiteral("특수문자에는 %1를 입력할 수 없습니다.")
+                               .arg(controllers::ControlCharacterText(letter, at)),
+                           QStringLiteral("입력오류!"), true};
 }
 
 std::int64_t ParenthesisDots(int selection) {
@@ -111,7 +127,8 @@ LengthResult MeasureLength(const QString& text, const LengthInputs& in,
                 break;
             }
         }
-        const int slot = table.Match(s, len, p, 0, SpecialLetterTable::kSlots);
+        const int slot =
+            table.MayStartWith(c) ? table.Match(s, len, p, 0, SpecialLetterTable::kSlots) : -1;
         if (slot >= 0) {
             dots += width + interval;
             p += table.rows()[static_cast<std::size_t>(slot)].letter.size();
@@ -148,6 +165,7 @@ ConversionResult Convert(const QString& markingText, const SpecialLetterTable& t
     QString out;
     out.reserve(len + len / 2);
     int bank = 0;
+    qsizetype copied = 0; // the characters before this one are in out, or dropped
     for (qsizetype p = 0; p < len; ++p) {
         const char16_t c = s[p].unicode();
         if ((c == u'@' || c == u'q') && p + 1 < len) {
@@ -158,20 +176,24 @@ ConversionResult Convert(const QString& markingText, const SpecialLetterTable& t
                 bank = 5;
             }
         }
-        if (bank != 0) {
+        if (bank != 0 && table.MayStartWith(c)) {
             const int first = bank == 4 ? 0 : SpecialLetterTable::kBankSize;
             const int slot = table.Match(s, len, p, first, first + SpecialLetterTable::kBankSize);
             if (slot >= 0) {
                 const SpecialLetter& letter = table.rows()[static_cast<std::size_t>(slot)];
+                out.append(s + copied, p - copied);
                 out.append(letter.controllerAddress);
                 p += letter.letter.size() - 1;
+                copied = p + 1;
                 continue;
             }
         }
-        if (c != kMarker) {
-            out.append(s[p]);
+        if (c == kMarker) {
+            out.append(s + copied, p - copied);
+            copied = p + 1;
         }
     }
+    out.append(s + copied, len - copied);
     return controllers::CheckedConversion(std::move(out), "HVL-5");
 }
 

@@ -15,8 +15,17 @@ using controllers::RuleCheckResult;
 // The marker character that the conversion drops and the length check skips.
 inline constexpr char16_t kMarker = u'\u2195'; // "↕"
 
-// The HVL-5 accepts every text: passed, no message, no focus change.
+// The HVL-5 accepts every text but one with a control character (below
+// 0x20): that fails with a message and the focus into the field. Otherwise
+// passed, no message, no focus change.
 RuleCheckResult RuleCheck(const QString& text);
+
+// The check of a special letter amended on the special letter screen, before
+// it is written to S_SpecialLetter: an empty text fails with "문자를
+// 입력하십시오." (title "입력 확인!"), a text with a control character with
+// its own message (title "입력오류!"). Every failure has focus set: the
+// screen puts the focus into its text field.
+RuleCheckResult SpecialLetterCheck(const QString& letter);
 
 // Parenthesis dots P for preset 0..5 (0 for any other value).
 std::int64_t ParenthesisDots(int selection);

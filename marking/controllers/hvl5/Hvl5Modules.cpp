@@ -31,7 +31,8 @@ bool ModHVL5SpecialLetter() {
 }
 
 void ModHVL5MarkingDataRuleCheck() {
-    Shared().RuleCheckPassed = hvl5::RuleCheck(Shared().MarkingText).passed;
+    const int caller = Shared().RuleCheckCaller;
+    controllers::PublishRuleCheck(hvl5::RuleCheck(Shared().MarkingText), caller);
 }
 
 bool ModHVL5MarkingDataLengthCheck() {

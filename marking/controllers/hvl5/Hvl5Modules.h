@@ -21,7 +21,9 @@ std::int32_t& HVL5LetterWidth();
 // error is shown (naming the file) and the result is false.
 bool ModHVL5SpecialLetter();
 
-// The HVL-5 accepts every text: RuleCheckPassed = True, no message.
+// The HVL-5 accepts every text (RuleCheckPassed = True, no message) but one
+// with a control character: that is refused with a message and the focus
+// into the caller's marking data field.
 void ModHVL5MarkingDataRuleCheck();
 
 // Reloads the special letters, then writes MarkingDataLength. False (error

@@ -36,18 +36,33 @@ store::Result<std::vector<SpecialLetter>> ReadSpecialLetters(const QString& dire
     rows.MoveFirst();
     for (int slot = 0; slot < SpecialLetterTable::kSlots && !rows.Eof(); ++slot) {
         SpecialLetter row;
-        for (const QLatin1StringView column :
-             {store::col::S_ID, store::col::S_SpecialLetter, store::col::S_FunctionKey,
-              store::col::S_ControllerAddress}) {
+        QString* texts[] = {&row.letter, &row.functionKey, &row.controllerAddress};
+        const QLatin1StringView textColumns[] = {store::col::S_SpecialLetter,
+                                                 store::col::S_FunctionKey,
+                                                 store::col::S_ControllerAddress};
+        const store::Result<QVariant> id = rows.Value(store::col::S_ID);
+        if (!id) {
+            return id.error();
+        }
+        const store::Result<qint32> key = store::ToInt32(id.value(), store::col::S_ID);
+        if (!key) {
+            return connection.Error(key.error().kind, key.error().reason);
+        }
+        row.id = key.value();
+        for (int i = 0; i < 3; ++i) {
+            const QString column = textColumns[i];
             const store::Result<QVariant> value = rows.Value(column);
             if (!value) {
                 return value.error();
             }
+            // A number here (a table whose columns are not text) is refused:
+            // it would be sent as the digits of its decimal form.
+            const store::Result<QString> text = store::ToText(value.value(), column);
+            if (!text) {
+                return connection.Error(text.error().kind, text.error().reason);
+            }
+            *texts[i] = text.value();
         }
-        row.id = rows.Field(store::col::S_ID).toInt();
-        row.letter = rows.Field(store::col::S_SpecialLetter).toString();
-        row.functionKey = rows.Field(store::col::S_FunctionKey).toString();
-        row.controllerAddress = rows.Field(store::col::S_ControllerAddress).toString();
         letters.push_back(std::move(row));
         rows.MoveNext();
     }

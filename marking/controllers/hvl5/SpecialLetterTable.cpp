@@ -9,6 +9,7 @@ SpecialLetterTable::SpecialLetterTable(std::vector<SpecialLetter> rows)
     : slots_(std::move(rows)) {
     const int used = static_cast<int>(std::min<std::size_t>(slots_.size(), kSlots));
     index_.reserve(static_cast<std::size_t>(used));
+    first_.assign(used > 0 ? 1024 : 0, 0);
     for (int k = 0; k < used; ++k) {
         const QString& letter = slots_[static_cast<std::size_t>(k)].letter;
         if (letter.isEmpty()) {
@@ -16,7 +17,7 @@ SpecialLetterTable::SpecialLetterTable(std::vector<SpecialLetter> rows)
         }
         const char16_t first = letter.at(0).unicode();
         index_.push_back({first, static_cast<std::uint16_t>(k)});
-        filter_[(first >> 6) & 15] |= std::uint64_t{1} << (first & 63);
+        first_[first >> 6] |= std::uint64_t{1} << (first & 63);
     }
     std::sort(index_.begin(), index_.end(), [](const Candidate& a, const Candidate& b) {
         return a.first != b.first ? a.first < b.first : a.slot < b.slot;
@@ -29,7 +30,7 @@ int SpecialLetterTable::Match(const QChar* text, qsizetype length, qsizetype pos
         return -1;
     }
     const char16_t c = text[pos].unicode();
-    if (!(filter_[(c >> 6) & 15] & (std::uint64_t{1} << (c & 63)))) {
+    if (!MayStartWith(c)) {
         return -1;
     }
     auto it = std::lower_bound(index_.begin(), index_.end(), c,

@@ -21,7 +21,8 @@ struct SpecialLetter {
 // never used. A slot whose special letter is empty never matches.
 //
 // Built once per load; it keeps an index by first character so that a text is
-// matched against the slots without trying every slot at every position.
+// matched against the slots without trying every slot at every position, and
+// a set of those first characters that says at once where no slot can match.
 class SpecialLetterTable {
 public:
     static constexpr int kSlots = 100;
@@ -32,6 +33,11 @@ public:
 
     const std::vector<SpecialLetter>& rows() const { return slots_; }
     bool empty() const { return slots_.empty(); }
+
+    // Whether some special letter begins with c (Match is -1 otherwise).
+    bool MayStartWith(char16_t c) const {
+        return !first_.empty() && (first_[c >> 6] & (std::uint64_t{1} << (c & 63)));
+    }
 
     // The first slot (0-based index) among [firstSlot, lastSlot) whose special
     // letter the text holds at position pos, or -1.
@@ -44,8 +50,8 @@ private:
         std::uint16_t slot;
     };
     std::vector<SpecialLetter> slots_;
-    std::vector<Candidate> index_;  // sorted by (first character, slot)
-    std::uint64_t filter_[16] = {}; // first characters seen, by their low 10 bits
+    std::vector<Candidate> index_;     // sorted by (first character, slot)
+    std::vector<std::uint64_t> first_; // one bit per UTF-16 unit that begins a letter
 };
 
 } // namespace marking::hvl5

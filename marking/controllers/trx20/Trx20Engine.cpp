@@ -1,5 +1,6 @@
 #include "controllers/trx20/Trx20Engine.h"
 
+#include "controllers/ControlCharacters.h"
 #include "controllers/Frame.h"
 
 #include <algorithm>
@@ -220,6 +221,9 @@ RuleCheckResult FieldRuleCheck(const QString& text, int caller) {
 }
 
 RuleCheckResult RuleCheck(const QString& text, int caller) {
+    if (RuleCheckResult r = controllers::ControlCharacterRuleCheck(text); !r.passed) {
+        return r;
+    }
     if (caller != 1 && caller != 2) {
         return RuleCheckResult{};
     }

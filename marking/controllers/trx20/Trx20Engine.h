@@ -16,7 +16,9 @@ using controllers::RuleCheckResult;
 
 // The field rules of the marking-data language ("@", "q", "r"/"s", "t", "w",
 // "y", "z"). caller is RuleCheckCaller: 1 FomMarkingSetting, 2
-// FomMarkingWorkState; any other value passes at once. Stops at the first
+// FomMarkingWorkState; any other value passes at once, unless the text holds a
+// control character (below 0x20), which every caller refuses first (with the
+// focus into the field). Stops at the first
 // failure; every failure moves the focus, and one ("@"/"q" whose digit ends the
 // text) shows no message.
 RuleCheckResult RuleCheck(const QString& text, int caller);

@@ -1,5 +1,6 @@
 #include "controllers/trx30/Trx30Engine.h"
 
+#include "controllers/ControlCharacters.h"
 #include "controllers/Frame.h"
 #include "controllers/trx20/Trx20Engine.h"
 
@@ -204,6 +205,9 @@ inline char16_t ConvertUnit(char16_t c, int set) {
 } // namespace
 
 RuleCheckResult RuleCheck(const QString& text, int caller, QString* characterSet) {
+    if (RuleCheckResult r = controllers::ControlCharacterRuleCheck(text); !r.passed) {
+        return r;
+    }
     if (caller == 1 || caller == 2) {
         RuleCheckResult fields = trx20::FieldRuleCheck(text, caller);
         if (!fields.passed) {

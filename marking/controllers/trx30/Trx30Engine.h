@@ -15,7 +15,9 @@ using controllers::LengthInputs;
 using controllers::LengthResult;
 using controllers::RuleCheckResult;
 
-// The TRX-20 field rules (for caller 1 or 2), then the character-set check:
+// A control character (below 0x20) fails first, for every caller, with the
+// focus into the field and characterSet left alone. Then the TRX-20 field
+// rules (for caller 1 or 2), then the character-set check:
 // a glyph of one bank under a character set of the other fails with its
 // message and no focus change. characterSet, when given, receives the set in
 // force at the refused character ("@2".."@5"), or empty when the check passes;

@@ -311,6 +311,39 @@ private slots:
         Ctrl(p)->Close(0);
     }
 
+    // The driver's reason for refusing its board file reaches the host.
+    void boardFileUnusable_reasonInLastErrorMessage_data() {
+        QTest::addColumn<QByteArray>("content"); // empty: a folder in place of the file
+        QTest::addColumn<QString>("says");
+        QTest::newRow("malformed")
+            << QByteArray("[device 0]\ndi_channels = lots\n") << QStringLiteral("line 2");
+        QTest::newRow("folder") << QByteArray() << QStringLiteral("a folder");
+    }
+    void boardFileUnusable_reasonInLastErrorMessage() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("boards.ini"));
+        if (content.isEmpty()) {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        qputenv("DAQDRV32_CONFIG", QFile::encodeName(path));
+        const auto restore = qScopeGuard([] {
+            qunsetenv("DAQDRV32_CONFIG");
+            daqsim_reset();
+        });
+        QCOMPARE(daqsim_reset(), DAQ_OK);
+        auto p = Make();
+        QCOMPARE(p->put_DeviceNumber(0), S_FALSE);
+        QVERIFY2(Message(p).contains(path), qPrintable(Message(p)));
+        QVERIFY2(Message(p).contains(says), qPrintable(Message(p)));
+        Ctrl(p)->Close(0);
+    }
+
     void assignDeviceWithoutDio_returnsSFalseCode8NoNotification() {
         Load(kTwoBoards);
         auto p = Make();

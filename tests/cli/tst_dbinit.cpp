@@ -220,7 +220,7 @@ private slots:
         for (const char* f : kFiles)
             QCOMPARE(Rows(d.filePath(f)), f == file && written ? 2 : 1);
         QCOMPARE(d.entryList(QDir::Files),
-                 (QStringList{"Database.mdb", "Print.mdb", "Report.mdb"}));
+                 (QStringList{"Database.mdb", "Print.mdb", "Report.mdb", "WorkReport.rpt"}));
     }
 
     void usageErrors_exitTwo_data() {

@@ -2,7 +2,7 @@
 
 #include "common/MessagePort.h"
 #include "common/widgets/ScreenBehaviour.h"
-#include "shell/PasswordField.h"
+#include "common/widgets/PasswordField.h"
 #include "shell/PasswordStore.h"
 
 #include <QGridLayout>

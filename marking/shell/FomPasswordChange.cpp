@@ -1,7 +1,7 @@
 #include "shell/FomPasswordChange.h"
 
 #include "common/widgets/ScreenBehaviour.h"
-#include "shell/PasswordField.h"
+#include "common/widgets/PasswordField.h"
 #include "shell/PasswordStore.h"
 
 #include <QGridLayout>

@@ -16,7 +16,7 @@ using namespace marking;
 namespace {
 
 // A small screen: three text fields with caption panels, a list, a check
-// box and two buttons, one named for F4.
+// box and two buttons, one bound to F4.
 struct Screen {
     QWidget window;
     QLabel* panelA;
@@ -59,6 +59,7 @@ struct Screen {
         behaviour->AddField(list);
         behaviour->AddField(check, panelCheck);
         behaviour->SetEscAction([this] { ++escCount; }, {fieldA, fieldB});
+        behaviour->BindButton(save, Qt::Key_F4);
         behaviour->Install();
         SetScreenSize(&window);
         window.show();
@@ -298,6 +299,40 @@ private slots:
         s.fieldB->setFocus();
         QTest::keyClick(s.fieldB, Qt::Key_F9);
         QCOMPARE(runs, 1);
+    }
+
+    void functionKeys_matchExactModifiers_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("clicked"); // index of the button, -1: none
+        QTest::newRow("alone") << int(Qt::NoModifier) << 0;
+        QTest::newRow("Shift") << int(Qt::ShiftModifier) << 1;
+        QTest::newRow("Ctrl") << int(Qt::ControlModifier) << 2;
+        QTest::newRow("Alt") << int(Qt::AltModifier) << 3;
+        QTest::newRow("keypad flag ignored") << int(Qt::KeypadModifier) << 0;
+        QTest::newRow("Shift+Ctrl") << int(Qt::ShiftModifier | Qt::ControlModifier) << -1;
+        QTest::newRow("Ctrl+Alt") << int(Qt::ControlModifier | Qt::AltModifier) << -1;
+        QTest::newRow("Shift+Alt") << int(Qt::ShiftModifier | Qt::AltModifier) << -1;
+        QTest::newRow("Meta") << int(Qt::MetaModifier) << -1;
+    }
+    void functionKeys_matchExactModifiers() {
+        QFETCH(int, modifiers);
+        QFETCH(int, clicked);
+        Screen s;
+        const Qt::KeyboardModifiers bound[] = {Qt::NoModifier, Qt::ShiftModifier,
+                                               Qt::ControlModifier, Qt::AltModifier};
+        QList<int> clicks(4, 0);
+        for (int i = 0; i < 4; ++i) {
+            auto* b = new QPushButton(QString::number(i), &s.window);
+            QObject::connect(b, &QPushButton::clicked, [&clicks, i] { ++clicks[i]; });
+            s.behaviour->BindButton(b, QKeyCombination(bound[i], Qt::Key_F6));
+        }
+        s.fieldA->setFocus();
+        QTest::keyClick(s.fieldA, Qt::Key_F6, Qt::KeyboardModifiers(modifiers));
+        QList<int> expected(4, 0);
+        if (clicked >= 0) {
+            expected[clicked] = 1;
+        }
+        QCOMPARE(clicks, expected);
     }
 
     void screenSize_is1024x768() {

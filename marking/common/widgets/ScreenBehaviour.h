@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QKeyCombination>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -53,6 +54,9 @@ private:
     FieldFilter filter_;
 };
 
+// The filter a text field holds (None without one).
+FieldFilter FilterOf(const QWidget* field);
+
 // Sets a screen to the common size of 1024 x 768 pixels.
 void SetScreenSize(QWidget* screen);
 
@@ -67,55 +71,86 @@ QLabel* NewTitlePanel(const QString& text, QWidget* parent, const QString& name 
 void PaintBackground(QWidget* widget, const QColor& color);
 QColor BackgroundOf(const QWidget* widget);
 
-// The key handling and focus colouring of one screen, configured once:
+// A key with exactly the modifiers held: Shift, Ctrl, Alt and Meta count, the
+// keypad flag does not. Shift+F1 matches only Shift+F1, never Ctrl+Shift+F1.
+QKeyCombination ExactKey(int key, Qt::KeyboardModifiers modifiers);
+
+// The key handling and focus colouring of one screen (or dialog), configured
+// once; ScreenForm (ScreenSpec.h) configures it from a screen's tables.
 //  - fields registered with AddField get the focus colours (a text field also
 //    selects its text), their caption panel turns orange while they have the
 //    focus, and text fields get the character filter;
-//  - Enter in a field (or, if enabled, on a button) moves the focus to the next
-//    control in tab order; the Enter character never reaches the field;
-//  - Esc runs the screen's Esc action (for all widgets or only for the listed ones);
-//  - function keys pressed anywhere on the screen click the enabled button
-//    whose caption names the key in square brackets ("수  정[F4]"), or run an
-//    action bound with BindKey.
-// The helper watches the screen and every widget on it; call Install() after
-// the screen has built its controls (widgets added later: call it again).
+//  - Enter in a field (or on a button registered with AddEnterMovesFocus)
+//    moves the focus to the next control in tab order, or to the control set
+//    with SetEnterTarget; the Enter character never reaches the field;
+//  - Esc runs the screen's Esc action (from every control or only from the
+//    listed ones);
+//  - keys bound with BindButton or BindKey run from every control of the
+//    screen, before the control itself and before the window's shortcuts,
+//    with exact modifiers (ExactKey). Other keys (F2 of the main window's
+//    menu, for instance) pass on to the window.
+// The behaviour sees every control of the screen, those created later (the
+// cell editors of a grid) included. A cell editor of a grid keeps its own
+// Enter (commit) and Esc (drop the edit); function keys work from it too.
 class ScreenBehaviour : public QObject {
     Q_OBJECT
 public:
     explicit ScreenBehaviour(QWidget* screen);
+    ~ScreenBehaviour() override;
+
+    // The behaviour of the screen a widget belongs to (nullptr: none).
+    static ScreenBehaviour* Of(const QWidget* widget);
 
     void AddField(QWidget* field, QWidget* captionPanel = nullptr,
                   FieldFilter filter = FieldFilter::None);
+    // The field keeps its own colours; only its caption panel is repainted
+    // (call before AddField).
+    void KeepOwnColours(QWidget* field);
+    // Enter in this field moves the focus to `target` instead of the next control.
+    void SetEnterTarget(QWidget* field, QWidget* target);
+    // Enter on every button moves the focus on, as Tab does.
     void SetEnterOnButtonsMovesFocus(bool on) { enterOnButtons_ = on; }
     // Enter on this one widget (a button) moves the focus on, as Tab does.
     void AddEnterMovesFocus(QWidget* widget) { enterWidgets_.append(widget); }
     void SetEscAction(std::function<void()> action, const QList<QWidget*>& only = {});
-    void BindKey(int key, std::function<void()> action);
+    // The key clicks the button while the button is enabled.
+    void BindButton(QAbstractButton* button, QKeyCombination key);
+    void BindKey(QKeyCombination key, std::function<void()> action);
+    // Kept for screens configured by hand: key handling needs no call.
     void Install();
 
     QWidget* Screen() const { return screen_; }
     QWidget* CaptionPanelOf(QWidget* field) const { return panels_.value(field); }
-    // The button a function key clicks (nullptr: none).
-    QAbstractButton* ButtonForKey(int key) const;
+    bool IsField(const QWidget* w) const { return fields_.contains(const_cast<QWidget*>(w)); }
+    // The button a key clicks (nullptr: none, or its button is disabled).
+    QAbstractButton* ButtonForKey(QKeyCombination key) const;
+    // Whether a key is bound and would run now.
+    bool HandlesKey(QKeyCombination key) const;
 
     // Next control after `from` in tab order that can take the focus.
     static QWidget* NextInTabOrder(QWidget* from);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    friend class ScreenEventDispatcher;
+    struct Binding {
+        QPointer<QAbstractButton> button;
+        std::function<void()> action;
+    };
+
     bool handleKey(QWidget* widget, int key, Qt::KeyboardModifiers mods);
+    bool handleEnter(QWidget* widget);
+    bool handleEsc(QWidget* widget);
     void focusIn(QWidget* field, Qt::FocusReason reason);
     void focusOut(QWidget* field);
-    bool isField(QWidget* w) const { return fields_.contains(w); }
 
     QWidget* screen_;
     QHash<QWidget*, QPointer<QWidget>> panels_;
     QList<QWidget*> fields_;
+    QList<QWidget*> ownColours_;
+    QHash<QWidget*, QPointer<QWidget>> enterTargets_;
     std::function<void()> escAction_;
     QList<QPointer<QWidget>> escOnly_;
-    QHash<int, std::function<void()>> keyActions_;
+    QHash<int, Binding> keys_;
     QList<QPointer<QWidget>> enterWidgets_;
     bool enterOnButtons_ = false;
 };

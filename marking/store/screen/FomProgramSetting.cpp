@@ -273,6 +273,9 @@ void FomProgramSetting::buildControls() {
         texts.append(field);
     }
     behaviour_->SetEscAction([this] { ClearTextFields(); }, texts);
+    behaviour_->BindButton(ScmdAmendment, Qt::Key_F4);
+    behaviour_->BindButton(ScmdCalculator, Qt::Key_F5);
+    behaviour_->BindButton(ScmdEnd, Qt::Key_F10);
     behaviour_->Install();
 }
 

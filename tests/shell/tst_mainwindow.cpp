@@ -1,3 +1,4 @@
+#include "ScreenTablesCheck.h"
 #include "ShellTestSupport.h"
 
 #include "common/MessagePort.h"
@@ -629,6 +630,22 @@ private slots:
         w.SwitchTo(ScreenId::Information);
         QCOMPARE(info->ActivationCount(), before + 1);
         QVERIFY(QFile::exists(path));
+    }
+
+    void tables_matchTheExitAndInformationScreens() {
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        FomEnd end;
+        end.show();
+        end.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&end));
+        screentest::CheckScreenTables(end.Form());
+        FomInformation info;
+        info.show();
+        info.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&info));
+        screentest::CheckScreenTables(info.Form());
     }
 
     void information_ok_showsMarkingSettingScreen() {

@@ -1,3 +1,4 @@
+#include "ScreenTablesCheck.h"
 #include "ShellTestSupport.h"
 
 #include "common/MessagePort.h"
@@ -518,6 +519,12 @@ private slots:
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Marking Program",
                   "Marking Program")
             .remove("Tools");
+    }
+
+    void tables_matchTheScreen() {
+        ProgramDir dir;
+        Screen s;
+        screentest::CheckScreenTables(s.screen.Form());
     }
 
     void buttons_captions() {

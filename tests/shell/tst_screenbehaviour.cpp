@@ -15,6 +15,17 @@ using namespace marking;
 
 namespace {
 
+// Share of the pixels of `area` in `image` that have `color`.
+double share(const QImage& image, const QRect& area, const QColor& color) {
+    int hits = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            hits += image.pixelColor(x, y).rgb() == color.rgb() ? 1 : 0;
+        }
+    }
+    return double(hits) / (area.width() * area.height());
+}
+
 // A small screen: three text fields with caption panels, a list, a check
 // box and two buttons, one bound to F4.
 struct Screen {
@@ -333,6 +344,32 @@ private slots:
             expected[clicked] = 1;
         }
         QCOMPARE(clicks, expected);
+    }
+
+    void focusedList_paintedInFocusColourInsideItsFrame() {
+        Screen s;
+        s.list->setFocus();
+        QTRY_VERIFY(s.list->hasFocus());
+        // Inside the frame, left of the arrow (the short item text leaves
+        // most of it free).
+        const QRect inside(3, 3, s.list->width() * 6 / 10, s.list->height() - 6);
+        QVERIFY2(share(s.list->grab().toImage(), inside, kFieldFocusColor) > 0.8,
+                 "the focused list is not painted in the focus colour");
+        s.fieldA->setFocus();
+        QVERIFY(share(s.list->grab().toImage(), inside, kFieldColor) > 0.8);
+    }
+
+    void focusedButton_showsAClearFrame() {
+        Screen s;
+        s.other->setFocus();
+        QTRY_VERIFY(s.other->hasFocus());
+        const QImage focused = s.other->grab().toImage();
+        const QRect all = focused.rect();
+        const int frame = (all.width() + all.height()) * 2 * kButtonFocusFrameWidth;
+        QVERIFY(share(focused, all, kButtonFocusFrameColor) * all.width() * all.height() >
+                frame * 0.8);
+        s.fieldA->setFocus();
+        QCOMPARE(share(s.other->grab().toImage(), all, kButtonFocusFrameColor), 0.0);
     }
 
     void screenSize_is1024x768() {

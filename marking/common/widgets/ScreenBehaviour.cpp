@@ -10,6 +10,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleOption>
 #include <QTimer>
 
 namespace marking {
@@ -115,6 +119,59 @@ QLabel* NewTitlePanel(const QString& text, QWidget* parent, const QString& name)
 
 namespace {
 
+// Flat list fields and clearly framed focused buttons over the platform style.
+class ScreenStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+        if (control != CC_ComboBox || !combo || combo->editable) {
+            return;
+        }
+        // Inside the frame, left of the arrow: the field colour, as a text
+        // field shows it. The label is drawn over it afterwards.
+        QRect inside = option->rect.adjusted(2, 2, -2, -2);
+        const QRect arrow = subControlRect(CC_ComboBox, option, SC_ComboBoxArrow, widget);
+        if (arrow.isValid() && arrow.left() > inside.left()) {
+            inside.setRight(arrow.left() - 1);
+        }
+        painter->fillRect(inside, option->palette.color(QPalette::Base));
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || !(option->state & State_HasFocus)) {
+            return;
+        }
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(Qt::NoPen);
+        const QRect outer = option->rect.adjusted(2, 2, -2, -2);
+        const int w = kButtonFocusFrameWidth;
+        painter->fillRect(QRect(outer.left(), outer.top(), outer.width(), w),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.left(), outer.bottom() - w + 1, outer.width(), w),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.left(), outer.top(), w, outer.height()),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.right() - w + 1, outer.top(), w, outer.height()),
+                          kButtonFocusFrameColor);
+        painter->restore();
+    }
+};
+
+QStyle* screenStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new ScreenStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 constexpr Qt::KeyboardModifiers kExactModifiers =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
@@ -141,6 +198,12 @@ bool dropDownOpen(QWidget* widget) {
 }
 
 } // namespace
+
+void UseScreenStyle(QWidget* control) {
+    if (control->style() != screenStyle()) {
+        control->setStyle(screenStyle());
+    }
+}
 
 QKeyCombination ExactKey(int key, Qt::KeyboardModifiers modifiers) {
     return QKeyCombination(modifiers & kExactModifiers, Qt::Key(key));
@@ -247,6 +310,9 @@ void ScreenBehaviour::AddField(QWidget* field, QWidget* captionPanel, FieldFilte
     if (!qobject_cast<QCheckBox*>(field) && !ownColours_.contains(field)) {
         PaintBackground(field, kFieldColor);
     }
+    if (qobject_cast<QComboBox*>(field)) {
+        UseScreenStyle(field);
+    }
     if (auto* edit = qobject_cast<QLineEdit*>(field); edit && filter != FieldFilter::None) {
         edit->setValidator(new FieldFilterValidator(filter, edit));
     }
@@ -279,6 +345,7 @@ void ScreenBehaviour::SetEscAction(std::function<void()> action, const QList<QWi
 void ScreenBehaviour::BindButton(QAbstractButton* button, QKeyCombination key) {
     const QKeyCombination exact = ExactKey(key.key(), key.keyboardModifiers());
     keys_[exact.toCombined()] = Binding{button, {}};
+    UseScreenStyle(button);
 }
 
 void ScreenBehaviour::BindKey(QKeyCombination key, std::function<void()> action) {
@@ -286,7 +353,13 @@ void ScreenBehaviour::BindKey(QKeyCombination key, std::function<void()> action)
     keys_[exact.toCombined()] = Binding{nullptr, std::move(action)};
 }
 
-void ScreenBehaviour::Install() {}
+void ScreenBehaviour::Install() {
+    for (QPushButton* b : screen_->findChildren<QPushButton*>()) {
+        if (b->window() == screen_->window()) {
+            UseScreenStyle(b);
+        }
+    }
+}
 
 QAbstractButton* ScreenBehaviour::ButtonForKey(QKeyCombination key) const {
     const auto it = keys_.constFind(ExactKey(key.key(), key.keyboardModifiers()).toCombined());

@@ -24,6 +24,9 @@ inline const QColor kFieldFocusColor{213, 205, 254};
 inline const QColor kFieldColor{255, 255, 255};
 inline const QColor kCaptionFocusColor{255, 128, 0};
 inline const QColor kCaptionColor{192, 192, 255};
+// The frame a button with the focus shows inside its border.
+inline const QColor kButtonFocusFrameColor{255, 128, 0};
+inline constexpr int kButtonFocusFrameWidth = 2;
 
 // State panel colours.
 inline const QColor kStateOffColor{212, 208, 200};
@@ -71,6 +74,11 @@ QLabel* NewTitlePanel(const QString& text, QWidget* parent, const QString& name 
 void PaintBackground(QWidget* widget, const QColor& color);
 QColor BackgroundOf(const QWidget* widget);
 
+// Lists painted flat in their field colour (the platform style paints a
+// faint gradient over it) and buttons with a clear frame while they have the
+// focus. ScreenBehaviour applies it to its lists and buttons.
+void UseScreenStyle(QWidget* control);
+
 // A key with exactly the modifiers held: Shift, Ctrl, Alt and Meta count, the
 // keypad flag does not. Shift+F1 matches only Shift+F1, never Ctrl+Shift+F1.
 QKeyCombination ExactKey(int key, Qt::KeyboardModifiers modifiers);
@@ -116,7 +124,8 @@ public:
     // The key clicks the button while the button is enabled.
     void BindButton(QAbstractButton* button, QKeyCombination key);
     void BindKey(QKeyCombination key, std::function<void()> action);
-    // Kept for screens configured by hand: key handling needs no call.
+    // Gives the screen's buttons the clear focus frame; call once the
+    // screen's buttons exist (key handling needs no call).
     void Install();
 
     QWidget* Screen() const { return screen_; }

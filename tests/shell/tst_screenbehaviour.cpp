@@ -1,3 +1,5 @@
+#include "common/widgets/Modal.h"
+#include "common/widgets/QtMessagePort.h"
 #include "common/widgets/ScreenBehaviour.h"
 
 #include <QAbstractItemView>
@@ -5,10 +7,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace marking;
@@ -370,6 +375,39 @@ private slots:
                 frame * 0.8);
         s.fieldA->setFocus();
         QCOMPARE(share(s.other->grab().toImage(), all, kButtonFocusFrameColor), 0.0);
+    }
+
+    void dialogsAndMessageBoxes_giveTheFocusBack_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("message box") << 0;
+        QTest::newRow("question") << 1;
+        QTest::newRow("dialog") << 2;
+    }
+    void dialogsAndMessageBoxes_giveTheFocusBack() {
+        QFETCH(int, kind);
+        Screen s;
+        s.fieldB->setFocus();
+        QTRY_VERIFY(s.fieldB->hasFocus());
+        // Closes the dialog once it is up; the platform then leaves no
+        // window active, as X does without a window manager.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                d->done(QMessageBox::No);
+            }
+        });
+        closer.start(10);
+        QtMessagePort port;
+        if (kind == 0) {
+            port.ShowMessage("x", "확인!", MessageIcon::Information);
+        } else if (kind == 1) {
+            QCOMPARE(port.Ask("x?", "확인!", MessageIcon::Question), Answer::No);
+        } else {
+            QDialog dialog(&s.window);
+            RunModal(dialog);
+        }
+        QTRY_COMPARE(QApplication::activeWindow(), &s.window);
+        QTRY_COMPARE(QApplication::focusWidget(), s.fieldB);
     }
 
     void screenSize_is1024x768() {

@@ -2,6 +2,7 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
 #include "common/widgets/SettingsStore.h"
@@ -144,11 +145,12 @@ void FomInformation::Form_Activate() {
             WebInformation->setSource(url);
         }
     } else {
-        // The banner still shows; the operator learns why the file is missing.
+        // The banner still shows; the operator learns why the file is missing,
+        // once the screen is up (this runs inside the screen's show).
         WebInformation->setHtml(QString::fromUtf8(page));
-        Messages().ShowMessage(
-            QStringLiteral("배너 파일을 쓸 수 없습니다. (%1: %2)").arg(path, file.errorString()),
-            QStringLiteral("확인!"));
+        const QString text =
+            QStringLiteral("배너 파일을 쓸 수 없습니다. (%1: %2)").arg(path, file.errorString());
+        ReportLater(this, [text] { Messages().ShowMessage(text, QStringLiteral("확인!")); });
     }
     startBanner();
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTimer>
 
 namespace marking {
 
@@ -29,6 +30,10 @@ int RunModal(QDialog& dialog) {
     const int result = dialog.exec();
     keeper.Restore();
     return result;
+}
+
+void ReportLater(QObject* context, std::function<void()> report) {
+    QTimer::singleShot(0, context, std::move(report));
 }
 
 } // namespace marking

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QDialog;
 
@@ -25,5 +26,10 @@ private:
 // Runs a modal dialog (exec) and gives the focus back to the window and the
 // control that had it. Every dialog of the program is run through this.
 int RunModal(QDialog& dialog);
+
+// Runs `report` once the event loop is free again. For failures found inside
+// a show or paint event: a message box opened there runs a nested event loop
+// in the middle of the window's show.
+void ReportLater(QObject* context, std::function<void()> report);
 
 } // namespace marking

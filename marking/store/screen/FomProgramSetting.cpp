@@ -1,6 +1,7 @@
 #include "store/screen/FomProgramSetting.h"
 
 #include "common/MessagePort.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
 #include "common/widgets/SettingsStore.h"
@@ -439,9 +440,11 @@ void FomProgramSetting::fillHelp() {
 void FomProgramSetting::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (loadError_) {
+        // Shown once the screen is up: a message box opened here would run
+        // its event loop in the middle of the show.
         const StoreError error = *loadError_;
         loadError_.reset();
-        ShowStoreError(error);
+        ReportLater(this, [error] { ShowStoreError(error); });
     }
 }
 

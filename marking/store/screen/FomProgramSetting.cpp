@@ -367,11 +367,10 @@ void FomProgramSetting::showStoredSettings() {
             QStringLiteral("데이터 확인!"), MessageIcon::Information);
     } else if (rs.RecordCount() == 1) {
         rs.MoveFirst();
-        QVariantHash row;
         for (const QString& column : form_->Columns()) {
-            row.insert(column, rs.Field(column));
+            stored_.insert(column, rs.Field(column));
         }
-        form_->Load(row);
+        form_->Load(stored_);
     }
     rs.Close();
     connection.Close();
@@ -454,6 +453,12 @@ void FomProgramSetting::ClearTextFields() {
 }
 
 void FomProgramSetting::ScmdAmendment_Click() {
+    // Esc empties the hidden fields as well, which the operator can neither
+    // see nor fill again: once the shown fields are filled, an empty hidden
+    // field takes its stored value back, so that the save can succeed.
+    if (form_->ShownRequiredFilled()) {
+        form_->LoadEmptyHidden(stored_);
+    }
     if (form_->RefuseMissingRequired()) {
         return;
     }
@@ -498,6 +503,9 @@ void FomProgramSetting::ScmdAmendment_Click() {
     }
     if (!rs.Update().ReportIfFailed()) {
         return;
+    }
+    for (const auto& [column, value] : values) {
+        stored_.insert(column, value);
     }
     Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
                            QStringLiteral("수정 확인!"), MessageIcon::Information);

@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 
 #include <QStringList>
+#include <QVariantHash>
 #include <QWidget>
 #include <optional>
 
@@ -86,6 +87,8 @@ private:
     void fillHelp();
 
     ScreenForm* form_;
+    // The row as it is stored (shown at creation, updated by every save).
+    QVariantHash stored_;
     // A database failure of the load, shown when the screen is first used.
     std::optional<StoreError> loadError_;
 };

@@ -112,6 +112,8 @@ private slots:
                                                    << "15";
         QTest::newRow("upper case") << upper << "abc 가z9"
                                     << "ABC 가Z9";
+        QTest::newRow("upper case drops control characters")
+            << upper << QStringLiteral("\x02@1AB\x03\tc\r\n\x1f") << "@1ABC";
         QTest::newRow("none") << int(FieldFilter::None) << "aB.1"
                               << "aB.1";
     }
@@ -168,6 +170,10 @@ private slots:
                                  << "15.2";
         QTest::newRow("upper") << 2 << "abc가"
                                << "ABC가";
+        QTest::newRow("upper: frame characters dropped") << 2
+                                                         << QStringLiteral("@1a\x02"
+                                                                           "b\x03")
+                                                         << "@1AB";
     }
     void paste() {
         QFETCH(int, field);

@@ -38,7 +38,10 @@ QString FilterText(FieldFilter filter, const QString& text) {
             }
             break;
         case FieldFilter::UpperCase:
-            out.append(ch.toUpper());
+            // A control character would reach the print controller's frame raw.
+            if (ch.unicode() >= 0x20) {
+                out.append(ch.toUpper());
+            }
             break;
         }
     }

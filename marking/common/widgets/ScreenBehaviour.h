@@ -38,7 +38,8 @@ enum class FieldFilter {
     None,
     Digits,    // 0-9 only
     Decimal,   // 0-9, "." and the character code 110 ("n")
-    UpperCase, // letters turned into upper case
+    UpperCase, // marking texts: letters turned into upper case, control
+               // characters (below 0x20: STX, ETX, tab, line breaks) dropped
 };
 
 // The text a field keeps when `text` is typed or pasted into it.

@@ -1,7 +1,7 @@
 #include "shell/FomEnd.h"
 
 #include "common/MessagePort.h"
-#include "common/widgets/ScreenBehaviour.h"
+#include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
 #include "store/ModProgramSettingData.h"
 
@@ -43,17 +43,19 @@ FomEnd::FomEnd(QWidget* parent)
     font.setPointSizeF(font.pointSizeF() * 1.3);
     text->setFont(font);
     text->setAlignment(Qt::AlignCenter);
-    ScmdOk = new QPushButton(QStringLiteral("예"), this);
-    ScmdOk->setObjectName(QStringLiteral("ScmdOk"));
-    ScmdCancel = new QPushButton(QStringLiteral("아니오"), this);
-    ScmdCancel->setObjectName(QStringLiteral("ScmdCancel"));
-    ScmdOk->setAutoDefault(false);
-    ScmdCancel->setAutoDefault(true);
+    form_ = new ScreenForm(this, {.buttons = {{.name = "ScmdOk",
+                                               .caption = "예",
+                                               .onClick = [this] { ScmdOk_Click(); },
+                                               .enterMovesFocus = true},
+                                              {.name = "ScmdCancel",
+                                               .caption = "아니오",
+                                               .onClick = [this] { ScmdCancel_Click(); },
+                                               .enterClicks = true}},
+                                  .onEsc = [this] { ScmdCancel_Click(); }});
+    ScmdOk = form_->Button(QStringLiteral("ScmdOk"));
+    ScmdCancel = form_->Button(QStringLiteral("ScmdCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ScmdOk);
-    buttons->addWidget(ScmdCancel);
+    QHBoxLayout* buttons = form_->ButtonRow();
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addSpacing(12);
@@ -61,14 +63,6 @@ FomEnd::FomEnd(QWidget* parent)
     layout->addSpacing(12);
     layout->addLayout(buttons);
     setMinimumWidth(340);
-
-    connect(ScmdOk, &QPushButton::clicked, this, &FomEnd::ScmdOk_Click);
-    connect(ScmdCancel, &QPushButton::clicked, this, &FomEnd::ScmdCancel_Click);
-
-    auto* behaviour = new ScreenBehaviour(this);
-    behaviour->AddEnterMovesFocus(ScmdOk);
-    behaviour->SetEscAction([this] { ScmdCancel_Click(); });
-    behaviour->Install();
 
     ScmdOk->setFocus();
     Messages().Beep();

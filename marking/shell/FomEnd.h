@@ -5,6 +5,10 @@
 
 class QPushButton;
 
+namespace marking {
+class ScreenForm;
+}
+
 namespace marking::shell {
 
 // What "end the program immediately" does: by default leave every event loop
@@ -23,6 +27,11 @@ public:
 
     void ScmdOk_Click();
     void ScmdCancel_Click();
+
+    ScreenForm& Form() const { return *form_; }
+
+private:
+    ScreenForm* form_;
 };
 
 } // namespace marking::shell

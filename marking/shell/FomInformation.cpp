@@ -3,8 +3,9 @@
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/SettingsStore.h"
-#include "common/widgets/ScreenBehaviour.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
+#include "common/widgets/ScreenSpec.h"
 #include "shell/Pictures.h"
 
 #include <QDesktopServices>
@@ -95,17 +96,18 @@ FomInformation::FomInformation(QWidget* parent)
     WebInformation->setFixedHeight(44);
     WebInformation->setFocusPolicy(Qt::NoFocus);
 
-    ScmdOK = new QPushButton(QStringLiteral("확 인"), this);
-    ScmdOK->setObjectName(QStringLiteral("ScmdOK"));
+    form_ =
+        new ScreenForm(this, {.buttons = {{.name = "ScmdOK", .caption = "확 인", .onClick = [this] {
+                                               ScmdOK_Click();
+                                           }}}});
+    ScmdOK = form_->Button(QStringLiteral("ScmdOK"));
     ScmdOK->setMinimumSize(120, 36);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(Picture3, 0, Qt::AlignTop);
     middle->addSpacing(16);
     middle->addWidget(about, 1, Qt::AlignTop);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ScmdOK);
+    QHBoxLayout* buttons = form_->ButtonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addSpacing(16);
@@ -121,10 +123,6 @@ FomInformation::FomInformation(QWidget* parent)
         bar->setValue(bar->value() >= bar->maximum() ? 0 : bar->value() + 2);
     });
     connect(Picture3, &ClickablePicture::clicked, this, &FomInformation::Picture3_Click);
-    connect(ScmdOK, &QPushButton::clicked, this, &FomInformation::ScmdOK_Click);
-
-    auto* behaviour = new ScreenBehaviour(this);
-    behaviour->Install();
 
     // Load.
     SetScreenSize(this);
@@ -147,11 +145,12 @@ void FomInformation::Form_Activate() {
             WebInformation->setSource(url);
         }
     } else {
-        // The banner still shows; the operator learns why the file is missing.
+        // The banner still shows; the operator learns why the file is missing,
+        // once the screen is up (this runs inside the screen's show).
         WebInformation->setHtml(QString::fromUtf8(page));
-        Messages().ShowMessage(
-            QStringLiteral("배너 파일을 쓸 수 없습니다. (%1: %2)").arg(path, file.errorString()),
-            QStringLiteral("확인!"));
+        const QString text =
+            QStringLiteral("배너 파일을 쓸 수 없습니다. (%1: %2)").arg(path, file.errorString());
+        ReportLater(this, [text] { Messages().ShowMessage(text, QStringLiteral("확인!")); });
     }
     startBanner();
 }

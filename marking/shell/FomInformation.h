@@ -8,6 +8,10 @@ class QPushButton;
 class QTextBrowser;
 class QTimer;
 
+namespace marking {
+class ScreenForm;
+}
+
 namespace marking::shell {
 
 // Installation values of the banner and the picture, from the settings store
@@ -52,12 +56,15 @@ public:
     // How often the banner page was written and shown (every activation).
     int ActivationCount() const { return activations_; }
 
+    ScreenForm& Form() const { return *form_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void startBanner();
+    ScreenForm* form_;
     QTimer* bannerTimer_;
     int activations_ = 0;
 };

@@ -1,20 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "shell/PasswordDialog.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace marking {
-class ScreenBehaviour;
-}
-
 namespace marking::shell {
 
 // The password gate: a correct password unlocks the settings screen and the
 // password change until the program ends.
-class FomPassword : public QDialog {
+class FomPassword : public PasswordDialog {
     Q_OBJECT
 public:
     explicit FomPassword(QWidget* parent = nullptr);
@@ -27,12 +23,11 @@ public:
     void ScmdOk_Click();
     void ScmdCancel_Click();
 
+    ScreenForm& Form() const { return *form_; }
+
 signals:
     // The typed password was right.
     void PasswordAccepted();
-
-private:
-    ScreenBehaviour* behaviour_;
 };
 
 } // namespace marking::shell

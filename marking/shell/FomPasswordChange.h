@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "shell/PasswordDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -9,7 +9,7 @@ class QPushButton;
 namespace marking::shell {
 
 // Replaces the management password.
-class FomPasswordChange : public QDialog {
+class FomPasswordChange : public PasswordDialog {
     Q_OBJECT
 public:
     explicit FomPasswordChange(QWidget* parent = nullptr);
@@ -24,8 +24,7 @@ public:
     void ScmdChange_Click();
     void ScmdCancel_Click();
 
-private:
-    void fail(const QString& text, QLineEdit* focus);
+    ScreenForm& Form() const { return *form_; }
 };
 
 } // namespace marking::shell

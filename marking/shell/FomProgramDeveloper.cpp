@@ -1,6 +1,6 @@
 #include "shell/FomProgramDeveloper.h"
 
-#include "common/widgets/ScreenBehaviour.h"
+#include "common/widgets/ScreenSpec.h"
 #include "shell/Pictures.h"
 
 #include <QHBoxLayout>
@@ -30,23 +30,19 @@ FomProgramDeveloper::FomProgramDeveloper(QWidget* parent)
     auto* team = new QLabel(QStringLiteral("(주)ORVEL 자동화 소프트웨어 개발팀"), this);
     team->setObjectName(QStringLiteral("LblTeam"));
     team->setAlignment(Qt::AlignCenter);
-    ScmdEnter = new QPushButton(QStringLiteral("Enter"), this);
-    ScmdEnter->setObjectName(QStringLiteral("ScmdEnter"));
+    auto* form = new ScreenForm(
+        this,
+        {.buttons = {{.name = "ScmdEnter", .caption = "Enter", .onClick = [this] { accept(); }}},
+         .onEsc = [this] { reject(); }});
+    ScmdEnter = form->Button(QStringLiteral("ScmdEnter"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ScmdEnter);
+    QHBoxLayout* buttons = form->ButtonRow();
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(version);
     layout->addWidget(picture);
     layout->addWidget(team);
     layout->addLayout(buttons);
-
-    connect(ScmdEnter, &QPushButton::clicked, this, &QDialog::accept);
-    auto* behaviour = new ScreenBehaviour(this);
-    behaviour->SetEscAction([this] { reject(); });
-    behaviour->Install();
 }
 
 } // namespace marking::shell

@@ -2,6 +2,7 @@
 
 #include "common/MessagePort.h"
 #include "common/SharedValues.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenBehaviour.h"
 #include "serial/MainPorts.h"
 #include "shell/FomEnd.h"
@@ -263,23 +264,23 @@ void MFomMain::SwitchTo(ScreenId id) {
 
 void MFomMain::ShowEndDialog() {
     FomEnd dialog(this);
-    dialog.exec();
+    RunModal(dialog);
 }
 
 void MFomMain::showPassword() {
     FomPassword dialog(this);
     connect(&dialog, &FomPassword::PasswordAccepted, this, &MFomMain::UnlockAdministratorMenus);
-    dialog.exec();
+    RunModal(dialog);
 }
 
 void MFomMain::showPasswordChange() {
     FomPasswordChange dialog(this);
-    dialog.exec();
+    RunModal(dialog);
 }
 
 void MFomMain::showDeveloper() {
     FomProgramDeveloper dialog(this);
-    dialog.exec();
+    RunModal(dialog);
 }
 
 void MFomMain::UnlockAdministratorMenus() {

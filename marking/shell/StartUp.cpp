@@ -111,6 +111,9 @@ int RunMarkingProgram(int argc, char** argv) {
         return 0;
     }
     window.show();
+    // Without a window manager (a station running the program alone on X)
+    // nothing else gives the new window the keyboard.
+    window.activateWindow();
 
     if (!screenshotDir.isEmpty()) {
         const int code = takeScreenshots(window, screenshotDir);

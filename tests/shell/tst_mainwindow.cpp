@@ -1,7 +1,9 @@
+#include "ScreenTablesCheck.h"
 #include "ShellTestSupport.h"
 
 #include "common/MessagePort.h"
 #include "common/SharedValues.h"
+#include "common/widgets/QtMessagePort.h"
 #include "common/widgets/ScreenHost.h"
 #include "serial/MainPorts.h"
 #include "shell/FomEnd.h"
@@ -16,11 +18,13 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -568,7 +572,7 @@ private slots:
         // The settings screen reports it when it is used.
         w.UnlockAdministratorMenus();
         w.MnuProgramSetting->trigger();
-        QCOMPARE(port.Messages().size(), 2);
+        QTRY_COMPARE(port.Messages().size(), 2);
         QVERIFY(port.Messages().last().text.contains(QStringLiteral("Database.mdb")));
     }
 
@@ -629,6 +633,60 @@ private slots:
         w.SwitchTo(ScreenId::Information);
         QCOMPARE(info->ActivationCount(), before + 1);
         QVERIFY(QFile::exists(path));
+    }
+
+    void information_bannerUnwritable_reportedOnceTheWindowIsUp_data() {
+        QTest::addColumn<bool>("messageBox"); // the Qt port, with its nested event loop
+        QTest::newRow("scripted port") << false;
+        QTest::newRow("message box") << true;
+    }
+    void information_bannerUnwritable_reportedOnceTheWindowIsUp() {
+        QFETCH(bool, messageBox);
+        ProgramDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("WebActive.htm"));
+        ScriptedMessagePort scripted;
+        QtMessagePort qt;
+        ScopedMessagePort guard(messageBox ? static_cast<MessagePort*>(&qt) : &scripted);
+        QStringList shown;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->accept();
+            }
+        });
+        closer.start(10);
+        MFomMain w;
+        QVERIFY(w.Load(false));
+        w.show();
+        // Nothing was shown from inside the window's first show.
+        QVERIFY(shown.isEmpty());
+        QVERIFY(scripted.Messages().isEmpty());
+        if (messageBox) {
+            QTRY_COMPARE(shown.size(), 1);
+        } else {
+            QTRY_COMPARE(scripted.Messages().size(), 1);
+            shown << scripted.Messages()[0].text;
+        }
+        QVERIFY2(shown[0].contains("WebActive.htm"), qPrintable(shown[0]));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.VisibleScreen()->objectName(), QStringLiteral("FomInformation"));
+    }
+
+    void tables_matchTheExitAndInformationScreens() {
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        FomEnd end;
+        end.show();
+        end.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&end));
+        screentest::CheckScreenTables(end.Form());
+        FomInformation info;
+        info.show();
+        info.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&info));
+        screentest::CheckScreenTables(info.Form());
     }
 
     void information_ok_showsMarkingSettingScreen() {

@@ -1,3 +1,4 @@
+#include "ScreenTablesCheck.h"
 #include "ShellTestSupport.h"
 
 #include "common/MessagePort.h"
@@ -87,6 +88,19 @@ private slots:
         }
         QCOMPARE(c.ScmdChange->text(), QStringLiteral("변 경"));
         QVERIFY(!c.LblMessage->isVisibleTo(&c));
+    }
+
+    void tables_matchTheDialogs() {
+        FomPassword p;
+        p.show();
+        p.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        screentest::CheckScreenTables(p.Form());
+        FomPasswordChange c;
+        c.show();
+        c.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&c));
+        screentest::CheckScreenTables(c.Form());
     }
 
     void password_comparedExactly_data() {

@@ -1,3 +1,4 @@
+#include "ScreenTablesCheck.h"
 #include "ShellTestSupport.h"
 
 #include "common/MessagePort.h"
@@ -446,6 +447,52 @@ private slots:
         QCOMPARE(port_.Messages()[0].text, QStringLiteral("관단을 입력하십시요."));
     }
 
+    void esc_thenShownFieldsFilledAgain_hiddenFieldsTakeStoredValuesBack_data() {
+        QTest::addColumn<QString>("emptied"); // hidden column empty in the table
+        QTest::addColumn<QString>("message");
+        QTest::newRow("stored values") << ""
+                                       << "정상적으로 수정 되었습니다.";
+        QTest::newRow("a stored value empty") << "P_GAP"
+                                              << "GAP을 입력하십시요.";
+    }
+    void esc_thenShownFieldsFilledAgain_hiddenFieldsTakeStoredValuesBack() {
+        QFETCH(QString, emptied);
+        QFETCH(QString, message);
+        ProgramDir dir;
+        SetSetting("P_HeadHome", 280);
+        SetSetting("P_StopperPulse", 1.25);
+        if (!emptied.isEmpty()) {
+            SetSetting(emptied, QVariant());
+        }
+        Screen s;
+        s.screen.TxtDotDimension->setFocus();
+        QTest::keyClick(s.screen.TxtDotDimension, Qt::Key_Escape);
+        QTest::keyClick(s.screen.TxtPipeSide, Qt::Key_F4);
+        QCOMPARE(port_.Messages().last().text, QStringLiteral("관단을 입력하십시요."));
+        // Half refilled: still refused at the first empty shown field.
+        QTest::keyClicks(s.screen.TxtPipeSide, "90");
+        QTest::keyClick(s.screen.TxtPipeSide, Qt::Key_F4);
+        QCOMPARE(port_.Messages().last().text, QStringLiteral("Dot 피치를 입력하십시요."));
+        for (const auto& [field, text] : {std::pair{s.screen.TxtDotDimension, "0.2"},
+                                          {s.screen.TxtLetterIntervalDotVolume, "3"},
+                                          {s.screen.TxtRevision, "1.1"}}) {
+            field->setText(text);
+        }
+        port_.Clear();
+        QTest::keyClick(s.screen.TxtRevision, Qt::Key_F4);
+        QCOMPARE(port_.Messages().size(), 1);
+        QCOMPARE(port_.Messages()[0].text, message);
+        if (!emptied.isEmpty()) {
+            QCOMPARE(Setting("P_PipeSide").toInt(), 100); // nothing written
+            return;
+        }
+        QCOMPARE(Setting("P_PipeSide").toInt(), 90);
+        QCOMPARE(Setting("P_HeadHome").toInt(), 280);
+        QCOMPARE(Setting("P_GAP").toInt(), 10);
+        QCOMPARE(Setting("P_StopperPulse").toDouble(), 1.25);
+        QCOMPARE(s.screen.TxtHeadHome->text(), QStringLiteral("280"));
+    }
+
     void esc_inAList_doesNothing() {
         ProgramDir dir;
         Screen s;
@@ -518,6 +565,12 @@ private slots:
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Marking Program",
                   "Marking Program")
             .remove("Tools");
+    }
+
+    void tables_matchTheScreen() {
+        ProgramDir dir;
+        Screen s;
+        screentest::CheckScreenTables(s.screen.Form());
     }
 
     void buttons_captions() {

@@ -1,3 +1,5 @@
+#include "common/widgets/Modal.h"
+#include "common/widgets/QtMessagePort.h"
 #include "common/widgets/ScreenBehaviour.h"
 
 #include <QAbstractItemView>
@@ -5,18 +7,32 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace marking;
 
 namespace {
 
+// Share of the pixels of `area` in `image` that have `color`.
+double share(const QImage& image, const QRect& area, const QColor& color) {
+    int hits = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            hits += image.pixelColor(x, y).rgb() == color.rgb() ? 1 : 0;
+        }
+    }
+    return double(hits) / (area.width() * area.height());
+}
+
 // A small screen: three text fields with caption panels, a list, a check
-// box and two buttons, one named for F4.
+// box and two buttons, one bound to F4.
 struct Screen {
     QWidget window;
     QLabel* panelA;
@@ -59,6 +75,7 @@ struct Screen {
         behaviour->AddField(list);
         behaviour->AddField(check, panelCheck);
         behaviour->SetEscAction([this] { ++escCount; }, {fieldA, fieldB});
+        behaviour->BindButton(save, Qt::Key_F4);
         behaviour->Install();
         SetScreenSize(&window);
         window.show();
@@ -95,6 +112,8 @@ private slots:
                                                    << "15";
         QTest::newRow("upper case") << upper << "abc 가z9"
                                     << "ABC 가Z9";
+        QTest::newRow("upper case drops control characters")
+            << upper << QStringLiteral("\x02@1AB\x03\tc\r\n\x1f") << "@1ABC";
         QTest::newRow("none") << int(FieldFilter::None) << "aB.1"
                               << "aB.1";
     }
@@ -151,6 +170,10 @@ private slots:
                                  << "15.2";
         QTest::newRow("upper") << 2 << "abc가"
                                << "ABC가";
+        QTest::newRow("upper: frame characters dropped") << 2
+                                                         << QStringLiteral("@1a\x02"
+                                                                           "b\x03")
+                                                         << "@1AB";
     }
     void paste() {
         QFETCH(int, field);
@@ -298,6 +321,99 @@ private slots:
         s.fieldB->setFocus();
         QTest::keyClick(s.fieldB, Qt::Key_F9);
         QCOMPARE(runs, 1);
+    }
+
+    void functionKeys_matchExactModifiers_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("clicked"); // index of the button, -1: none
+        QTest::newRow("alone") << int(Qt::NoModifier) << 0;
+        QTest::newRow("Shift") << int(Qt::ShiftModifier) << 1;
+        QTest::newRow("Ctrl") << int(Qt::ControlModifier) << 2;
+        QTest::newRow("Alt") << int(Qt::AltModifier) << 3;
+        QTest::newRow("keypad flag ignored") << int(Qt::KeypadModifier) << 0;
+        QTest::newRow("Shift+Ctrl") << int(Qt::ShiftModifier | Qt::ControlModifier) << -1;
+        QTest::newRow("Ctrl+Alt") << int(Qt::ControlModifier | Qt::AltModifier) << -1;
+        QTest::newRow("Shift+Alt") << int(Qt::ShiftModifier | Qt::AltModifier) << -1;
+        QTest::newRow("Meta") << int(Qt::MetaModifier) << -1;
+    }
+    void functionKeys_matchExactModifiers() {
+        QFETCH(int, modifiers);
+        QFETCH(int, clicked);
+        Screen s;
+        const Qt::KeyboardModifiers bound[] = {Qt::NoModifier, Qt::ShiftModifier,
+                                               Qt::ControlModifier, Qt::AltModifier};
+        QList<int> clicks(4, 0);
+        for (int i = 0; i < 4; ++i) {
+            auto* b = new QPushButton(QString::number(i), &s.window);
+            QObject::connect(b, &QPushButton::clicked, [&clicks, i] { ++clicks[i]; });
+            s.behaviour->BindButton(b, QKeyCombination(bound[i], Qt::Key_F6));
+        }
+        s.fieldA->setFocus();
+        QTest::keyClick(s.fieldA, Qt::Key_F6, Qt::KeyboardModifiers(modifiers));
+        QList<int> expected(4, 0);
+        if (clicked >= 0) {
+            expected[clicked] = 1;
+        }
+        QCOMPARE(clicks, expected);
+    }
+
+    void focusedList_paintedInFocusColourInsideItsFrame() {
+        Screen s;
+        s.list->setFocus();
+        QTRY_VERIFY(s.list->hasFocus());
+        // Inside the frame, left of the arrow (the short item text leaves
+        // most of it free).
+        const QRect inside(3, 3, s.list->width() * 6 / 10, s.list->height() - 6);
+        QVERIFY2(share(s.list->grab().toImage(), inside, kFieldFocusColor) > 0.8,
+                 "the focused list is not painted in the focus colour");
+        s.fieldA->setFocus();
+        QVERIFY(share(s.list->grab().toImage(), inside, kFieldColor) > 0.8);
+    }
+
+    void focusedButton_showsAClearFrame() {
+        Screen s;
+        s.other->setFocus();
+        QTRY_VERIFY(s.other->hasFocus());
+        const QImage focused = s.other->grab().toImage();
+        const QRect all = focused.rect();
+        const int frame = (all.width() + all.height()) * 2 * kButtonFocusFrameWidth;
+        QVERIFY(share(focused, all, kButtonFocusFrameColor) * all.width() * all.height() >
+                frame * 0.8);
+        s.fieldA->setFocus();
+        QCOMPARE(share(s.other->grab().toImage(), all, kButtonFocusFrameColor), 0.0);
+    }
+
+    void dialogsAndMessageBoxes_giveTheFocusBack_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("message box") << 0;
+        QTest::newRow("question") << 1;
+        QTest::newRow("dialog") << 2;
+    }
+    void dialogsAndMessageBoxes_giveTheFocusBack() {
+        QFETCH(int, kind);
+        Screen s;
+        s.fieldB->setFocus();
+        QTRY_VERIFY(s.fieldB->hasFocus());
+        // Closes the dialog once it is up; the platform then leaves no
+        // window active, as X does without a window manager.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                d->done(QMessageBox::No);
+            }
+        });
+        closer.start(10);
+        QtMessagePort port;
+        if (kind == 0) {
+            port.ShowMessage("x", "확인!", MessageIcon::Information);
+        } else if (kind == 1) {
+            QCOMPARE(port.Ask("x?", "확인!", MessageIcon::Question), Answer::No);
+        } else {
+            QDialog dialog(&s.window);
+            RunModal(dialog);
+        }
+        QTRY_COMPARE(QApplication::activeWindow(), &s.window);
+        QTRY_COMPARE(QApplication::focusWidget(), s.fieldB);
     }
 
     void screenSize_is1024x768() {

@@ -1,5 +1,8 @@
 #include "common/widgets/QtMessagePort.h"
 
+#include "common/widgets/Modal.h"
+#include "common/widgets/ScreenBehaviour.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,12 +25,21 @@ QMessageBox::Icon toQt(MessageIcon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+// Runs the box; afterwards the window and control that had the focus get it
+// back (also without a window manager).
+int run(QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+        UseScreenStyle(button);
+    }
+    return RunModal(box);
+}
 } // namespace
 
 void QtMessagePort::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("확인"));
-    box.exec();
+    run(box);
 }
 
 Answer QtMessagePort::Ask(const QString& text, const QString& title, MessageIcon icon) {
@@ -36,7 +48,7 @@ Answer QtMessagePort::Ask(const QString& text, const QString& title, MessageIcon
     box.button(QMessageBox::Yes)->setText(QStringLiteral("예(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("아니오(&N)"));
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return run(box) == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 void QtMessagePort::Beep() {

@@ -4,7 +4,9 @@
 
 namespace marking {
 
-// Message boxes and questions as modal Qt message boxes over the active window.
+// Message boxes and questions as modal Qt message boxes over the active
+// window. When one closes, the focus goes back to the window and the control
+// that had it.
 class QtMessagePort : public MessagePort {
 public:
     void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -9,7 +10,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleOption>
 #include <QTimer>
 
 namespace marking {
@@ -34,7 +38,10 @@ QString FilterText(FieldFilter filter, const QString& text) {
             }
             break;
         case FieldFilter::UpperCase:
-            out.append(ch.toUpper());
+            // A control character would reach the print controller's frame raw.
+            if (ch.unicode() >= 0x20) {
+                out.append(ch.toUpper());
+            }
             break;
         }
     }
@@ -52,6 +59,15 @@ QValidator::State FieldFilterValidator::validate(QString& input, int& pos) const
     input = before + after;
     pos = static_cast<int>(before.size());
     return Acceptable;
+}
+
+FieldFilter FilterOf(const QWidget* field) {
+    if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
+        if (const auto* v = qobject_cast<const FieldFilterValidator*>(edit->validator())) {
+            return v->Filter();
+        }
+    }
+    return FieldFilter::None;
 }
 
 void SetScreenSize(QWidget* screen) {
@@ -104,9 +120,187 @@ QLabel* NewTitlePanel(const QString& text, QWidget* parent, const QString& name)
     return panel;
 }
 
+namespace {
+
+// Flat list fields and clearly framed focused buttons over the platform style.
+class ScreenStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+        if (control != CC_ComboBox || !combo || combo->editable) {
+            return;
+        }
+        // Inside the frame, left of the arrow: the field colour, as a text
+        // field shows it. The label is drawn over it afterwards.
+        QRect inside = option->rect.adjusted(2, 2, -2, -2);
+        const QRect arrow = subControlRect(CC_ComboBox, option, SC_ComboBoxArrow, widget);
+        if (arrow.isValid() && arrow.left() > inside.left()) {
+            inside.setRight(arrow.left() - 1);
+        }
+        painter->fillRect(inside, option->palette.color(QPalette::Base));
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || !(option->state & State_HasFocus)) {
+            return;
+        }
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(Qt::NoPen);
+        const QRect outer = option->rect.adjusted(2, 2, -2, -2);
+        const int w = kButtonFocusFrameWidth;
+        painter->fillRect(QRect(outer.left(), outer.top(), outer.width(), w),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.left(), outer.bottom() - w + 1, outer.width(), w),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.left(), outer.top(), w, outer.height()),
+                          kButtonFocusFrameColor);
+        painter->fillRect(QRect(outer.right() - w + 1, outer.top(), w, outer.height()),
+                          kButtonFocusFrameColor);
+        painter->restore();
+    }
+};
+
+QStyle* screenStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new ScreenStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+constexpr Qt::KeyboardModifiers kExactModifiers =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+QHash<const QWidget*, ScreenBehaviour*>& registry() {
+    static QHash<const QWidget*, ScreenBehaviour*> screens;
+    return screens;
+}
+
+bool isEnterKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// An editor an item view opened in one of its cells.
+bool isCellEditor(const QWidget* widget) {
+    const QWidget* viewport = widget->parentWidget();
+    const auto* view =
+        viewport ? qobject_cast<const QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+    return view && view->viewport() == viewport;
+}
+
+bool dropDownOpen(QWidget* widget) {
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    return combo && combo->view() && combo->view()->isVisible();
+}
+
+} // namespace
+
+void UseScreenStyle(QWidget* control) {
+    if (control->style() != screenStyle()) {
+        control->setStyle(screenStyle());
+    }
+}
+
+QKeyCombination ExactKey(int key, Qt::KeyboardModifiers modifiers) {
+    return QKeyCombination(modifiers & kExactModifiers, Qt::Key(key));
+}
+
+// One application-wide filter hands the key and focus events of every
+// screen's widgets to that screen's behaviour, so that widgets created after
+// the screen was built are covered as well.
+class ScreenEventDispatcher : public QObject {
+public:
+    static void Ensure() {
+        static QPointer<ScreenEventDispatcher> dispatcher;
+        if (!dispatcher && qApp) {
+            dispatcher = new ScreenEventDispatcher;
+            dispatcher->setParent(qApp);
+            qApp->installEventFilter(dispatcher);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride &&
+            type != QEvent::FocusIn && type != QEvent::FocusOut) {
+            return false;
+        }
+        if (!watched->isWidgetType()) {
+            return false;
+        }
+        auto* widget = static_cast<QWidget*>(watched);
+        ScreenBehaviour* b = ScreenBehaviour::Of(widget);
+        if (!b) {
+            return false;
+        }
+        switch (type) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            return b->handleKey(widget, key->key(), key->modifiers());
+        }
+        case QEvent::ShortcutOverride: {
+            // Keys bound on this screen win over shortcuts of the window.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (isCellEditor(widget) && (isEnterKey(key->key()) || key->key() == Qt::Key_Escape)) {
+                return false;
+            }
+            if (b->HandlesKey(ExactKey(key->key(), key->modifiers()))) {
+                event->accept();
+                return true;
+            }
+            return false;
+        }
+        case QEvent::FocusIn:
+            if (b->IsField(widget)) {
+                b->focusIn(widget, static_cast<QFocusEvent*>(event)->reason());
+            }
+            return false;
+        case QEvent::FocusOut:
+            // A list's own drop-down taking the keys is no leaving of the field.
+            if (b->IsField(widget) && !dropDownOpen(widget) &&
+                static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+                b->focusOut(widget);
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+};
+
 ScreenBehaviour::ScreenBehaviour(QWidget* screen)
     : QObject(screen)
-    , screen_(screen) {}
+    , screen_(screen) {
+    ScreenEventDispatcher::Ensure();
+    registry().insert(screen, this);
+}
+
+ScreenBehaviour::~ScreenBehaviour() {
+    if (registry().value(screen_) == this) {
+        registry().remove(screen_);
+    }
+}
+
+ScreenBehaviour* ScreenBehaviour::Of(const QWidget* widget) {
+    const auto& screens = registry();
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (ScreenBehaviour* b = screens.value(w)) {
+            return b;
+        }
+        if (w->isWindow()) {
+            break; // a popup or dialog of its own
+        }
+    }
+    return nullptr;
+}
 
 void ScreenBehaviour::AddField(QWidget* field, QWidget* captionPanel, FieldFilter filter) {
     if (!fields_.contains(field)) {
@@ -116,17 +310,31 @@ void ScreenBehaviour::AddField(QWidget* field, QWidget* captionPanel, FieldFilte
         panels_.insert(field, captionPanel);
         PaintBackground(captionPanel, kCaptionColor);
     }
-    if (!qobject_cast<QCheckBox*>(field)) {
+    if (!qobject_cast<QCheckBox*>(field) && !ownColours_.contains(field)) {
         PaintBackground(field, kFieldColor);
+    }
+    if (qobject_cast<QComboBox*>(field)) {
+        UseScreenStyle(field);
     }
     if (auto* edit = qobject_cast<QLineEdit*>(field); edit && filter != FieldFilter::None) {
         edit->setValidator(new FieldFilterValidator(filter, edit));
     }
-    field->installEventFilter(this);
     connect(field, &QObject::destroyed, this, [this, field] {
         fields_.removeAll(field);
+        ownColours_.removeAll(field);
         panels_.remove(field);
+        enterTargets_.remove(field);
     });
+}
+
+void ScreenBehaviour::KeepOwnColours(QWidget* field) {
+    if (!ownColours_.contains(field)) {
+        ownColours_.append(field);
+    }
+}
+
+void ScreenBehaviour::SetEnterTarget(QWidget* field, QWidget* target) {
+    enterTargets_.insert(field, target);
 }
 
 void ScreenBehaviour::SetEscAction(std::function<void()> action, const QList<QWidget*>& only) {
@@ -137,32 +345,39 @@ void ScreenBehaviour::SetEscAction(std::function<void()> action, const QList<QWi
     }
 }
 
-void ScreenBehaviour::BindKey(int key, std::function<void()> action) {
-    keyActions_[key] = std::move(action);
+void ScreenBehaviour::BindButton(QAbstractButton* button, QKeyCombination key) {
+    const QKeyCombination exact = ExactKey(key.key(), key.keyboardModifiers());
+    keys_[exact.toCombined()] = Binding{button, {}};
+    UseScreenStyle(button);
+}
+
+void ScreenBehaviour::BindKey(QKeyCombination key, std::function<void()> action) {
+    const QKeyCombination exact = ExactKey(key.key(), key.keyboardModifiers());
+    keys_[exact.toCombined()] = Binding{nullptr, std::move(action)};
 }
 
 void ScreenBehaviour::Install() {
-    screen_->installEventFilter(this);
-    const auto children = screen_->findChildren<QWidget*>();
-    for (QWidget* w : children) {
-        // Installing twice would filter twice: remove first.
-        w->removeEventFilter(this);
-        w->installEventFilter(this);
+    for (QPushButton* b : screen_->findChildren<QPushButton*>()) {
+        if (b->window() == screen_->window()) {
+            UseScreenStyle(b);
+        }
     }
 }
 
-QAbstractButton* ScreenBehaviour::ButtonForKey(int key) const {
-    if (key < Qt::Key_F1 || key > Qt::Key_F35) {
+QAbstractButton* ScreenBehaviour::ButtonForKey(QKeyCombination key) const {
+    const auto it = keys_.constFind(ExactKey(key.key(), key.keyboardModifiers()).toCombined());
+    if (it == keys_.constEnd() || !it->button || !it->button->isEnabled()) {
         return nullptr;
     }
-    const QString tag = QStringLiteral("[F%1]").arg(key - Qt::Key_F1 + 1);
-    const auto buttons = screen_->findChildren<QAbstractButton*>();
-    for (QAbstractButton* b : buttons) {
-        if (b->text().contains(tag) && b->isEnabled() && b->window() == screen_->window()) {
-            return b;
-        }
+    return it->button;
+}
+
+bool ScreenBehaviour::HandlesKey(QKeyCombination key) const {
+    const auto it = keys_.constFind(ExactKey(key.key(), key.keyboardModifiers()).toCombined());
+    if (it == keys_.constEnd()) {
+        return false;
     }
-    return nullptr;
+    return it->action ? true : (it->button && it->button->isEnabled());
 }
 
 QWidget* ScreenBehaviour::NextInTabOrder(QWidget* from) {
@@ -179,50 +394,64 @@ QWidget* ScreenBehaviour::NextInTabOrder(QWidget* from) {
 }
 
 bool ScreenBehaviour::handleKey(QWidget* widget, int key, Qt::KeyboardModifiers mods) {
-    Q_UNUSED(mods);
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        const bool button = qobject_cast<QAbstractButton*>(widget) && !isField(widget);
-        const bool listed = enterWidgets_.contains(QPointer<QWidget>(widget));
-        if (isField(widget) || (button && enterOnButtons_) || listed) {
-            if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-                combo->hidePopup();
-            }
-            if (QWidget* next = NextInTabOrder(widget)) {
-                next->setFocus(Qt::TabFocusReason);
-            }
-            return true; // the Enter character is dropped
+    // Enter and Esc of a cell editor commit or drop its edit.
+    if (isCellEditor(widget) && (isEnterKey(key) || key == Qt::Key_Escape)) {
+        return false;
+    }
+    const auto it = keys_.constFind(ExactKey(key, mods).toCombined());
+    if (it != keys_.constEnd()) {
+        if (it->action) {
+            it->action();
+            return true;
+        }
+        if (it->button && it->button->isEnabled()) {
+            it->button->click();
+            return true;
         }
         return false;
     }
+    if (isEnterKey(key)) {
+        return handleEnter(widget);
+    }
     if (key == Qt::Key_Escape) {
-        if (!escAction_) {
-            return false;
-        }
-        if (!escOnly_.isEmpty()) {
-            bool listed = false;
-            for (const auto& w : escOnly_) {
-                listed = listed || w == widget;
-            }
-            if (!listed) {
-                return false;
-            }
-        }
-        escAction_();
-        return true;
-    }
-    if (auto it = keyActions_.find(key); it != keyActions_.end()) {
-        it.value()();
-        return true;
-    }
-    if (QAbstractButton* b = ButtonForKey(key)) {
-        b->click();
-        return true;
+        return handleEsc(widget);
     }
     return false;
 }
 
+bool ScreenBehaviour::handleEnter(QWidget* widget) {
+    const bool field = IsField(widget);
+    const bool button = qobject_cast<QAbstractButton*>(widget) && !field;
+    const bool listed = enterWidgets_.contains(QPointer<QWidget>(widget));
+    if (!field && !(button && enterOnButtons_) && !listed) {
+        return false;
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        combo->hidePopup();
+    }
+    QWidget* next = enterTargets_.value(widget);
+    if (!next || !next->isEnabled() || !next->isVisibleTo(next->window())) {
+        next = NextInTabOrder(widget);
+    }
+    if (next) {
+        next->setFocus(Qt::TabFocusReason);
+    }
+    return true; // the Enter character is dropped
+}
+
+bool ScreenBehaviour::handleEsc(QWidget* widget) {
+    if (!escAction_) {
+        return false;
+    }
+    if (!escOnly_.isEmpty() && !escOnly_.contains(QPointer<QWidget>(widget))) {
+        return false;
+    }
+    escAction_();
+    return true;
+}
+
 void ScreenBehaviour::focusIn(QWidget* field, Qt::FocusReason reason) {
-    if (!qobject_cast<QCheckBox*>(field)) {
+    if (!qobject_cast<QCheckBox*>(field) && !ownColours_.contains(field)) {
         PaintBackground(field, kFieldFocusColor);
     }
     if (QWidget* panel = panels_.value(field)) {
@@ -242,54 +471,11 @@ void ScreenBehaviour::focusIn(QWidget* field, Qt::FocusReason reason) {
 }
 
 void ScreenBehaviour::focusOut(QWidget* field) {
-    if (!qobject_cast<QCheckBox*>(field)) {
+    if (!qobject_cast<QCheckBox*>(field) && !ownColours_.contains(field)) {
         PaintBackground(field, kFieldColor);
     }
     if (QWidget* panel = panels_.value(field)) {
         PaintBackground(panel, kCaptionColor);
-    }
-}
-
-namespace {
-bool dropDownOpen(QWidget* widget) {
-    auto* combo = qobject_cast<QComboBox*>(widget);
-    return combo && combo->view() && combo->view()->isVisible();
-}
-} // namespace
-
-bool ScreenBehaviour::eventFilter(QObject* watched, QEvent* event) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget) {
-        return false;
-    }
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        return handleKey(widget, key->key(), key->modifiers());
-    }
-    case QEvent::ShortcutOverride: {
-        // Function keys bound on this screen win over shortcuts of the window.
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (keyActions_.contains(key->key()) || ButtonForKey(key->key())) {
-            event->accept();
-            return true;
-        }
-        return false;
-    }
-    case QEvent::FocusIn:
-        if (isField(widget)) {
-            focusIn(widget, static_cast<QFocusEvent*>(event)->reason());
-        }
-        return false;
-    case QEvent::FocusOut:
-        // A list's own drop-down taking the keys is no leaving of the field.
-        if (isField(widget) && !dropDownOpen(widget) &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-            focusOut(widget);
-        }
-        return false;
-    default:
-        return false;
     }
 }
 

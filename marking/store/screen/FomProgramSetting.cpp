@@ -2,8 +2,9 @@
 
 #include "common/MessagePort.h"
 #include "common/SettingsStore.h"
-#include "common/widgets/ScreenBehaviour.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
+#include "common/widgets/ScreenSpec.h"
 #include "store/Connection.h"
 #include "store/Recordset.h"
 
@@ -12,7 +13,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -35,30 +35,8 @@ QStringList comPortItems() {
     return items;
 }
 
-QComboBox* newList(const QString& name, const QStringList& items, QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(name);
-    list->setProperty("items", items);
-    return list;
-}
-
-QLineEdit* newText(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setAlignment(Qt::AlignRight);
-    return edit;
-}
-
-// The stored number as the field shows it ("" for an empty column).
-QString numberText(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) {
-        return {};
-    }
-    if (value.typeId() == QMetaType::Double) {
-        return QString::number(value.toDouble(), 'g', 15);
-    }
-    return value.toString();
-}
+const QStringList kDirections{QStringLiteral("일반 마킹"), QStringLiteral("역 마킹")};
+constexpr Qt::Alignment kNumber = Qt::AlignRight | Qt::AlignVCenter;
 
 } // namespace
 
@@ -83,7 +61,7 @@ FomProgramSetting::FomProgramSetting(QWidget* parent)
     setWindowTitle(QStringLiteral("프로그램 설정"));
     buildControls();
 
-    // Creation, once.
+    // Creation, once (the lists are filled with their first item selected).
     SetScreenSize(this);
     HideScreens({ScreenId::MarkingSetting, ScreenId::MarkingWorkState,
                  ScreenId::MarkingStateDisplay, ScreenId::Information});
@@ -91,156 +69,254 @@ FomProgramSetting::FomProgramSetting(QWidget* parent)
          {TxtPipeSide, TxtDotDimension, TxtLetterIntervalDotVolume, TxtRevision, TxtPulse}) {
         field->clear();
     }
-    fillLists();
     showStoredSettings();
     fillHelp();
 }
 
 void FomProgramSetting::buildControls() {
-    behaviour_ = new ScreenBehaviour(this);
+    const QStringList ports = comPortItems();
+    form_ = new ScreenForm(
+        this,
+        {.fields =
+             {
+                 {.name = "TxtPipeSide",
+                  .panel = "SpanPipeSide",
+                  .caption = "관단 :",
+                  .filter = FieldFilter::Digits,
+                  .column = "P_PipeSide",
+                  .required = "관단을 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtDotDimension",
+                  .panel = "SpanDotDimension",
+                  .caption = "Dot 피치 :",
+                  .filter = FieldFilter::Decimal,
+                  .column = "P_DotDimension",
+                  .required = "Dot 피치를 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtLetterIntervalDotVolume",
+                  .panel = "SpanLetterIntervalDotVolume",
+                  .caption = "문자간 Dot 수 :",
+                  .filter = FieldFilter::Digits,
+                  .column = "P_LetterIntervalDotVolume",
+                  .required = "문자간 Dot 수를 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtRevision",
+                  .panel = "SpanRevision",
+                  .caption = "보정치 :",
+                  .filter = FieldFilter::Decimal,
+                  .column = "P_Revision",
+                  .required = "보정치를 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtHeadHome",
+                  .panel = "SpanHeadHome",
+                  .caption = "Head Home :",
+                  .filter = FieldFilter::Digits,
+                  .hidden = true,
+                  .column = "P_HeadHome",
+                  .required = "Head Home을 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtGAP",
+                  .panel = "SpanGAP",
+                  .caption = "GAP :",
+                  .filter = FieldFilter::Digits,
+                  .hidden = true,
+                  .column = "P_GAP",
+                  .required = "GAP을 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtPulse",
+                  .panel = "SpanPulse",
+                  .caption = "헤드 펄스 비 :",
+                  .filter = FieldFilter::Decimal,
+                  .hidden = true,
+                  .column = "P_Pulse",
+                  .required = "PLC 펄스 비를 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "TxtStopperPulse",
+                  .panel = "SpanStopperPulse",
+                  .caption = "스토퍼펄스비 :",
+                  .filter = FieldFilter::Decimal,
+                  .hidden = true,
+                  .column = "P_StopperPulse",
+                  .required = "스토퍼 펄스 비를 입력하십시요.",
+                  .alignment = kNumber},
+                 {.name = "CheMarkingWorkDelete",
+                  .panel = "SpanMarkingWorkDelete",
+                  .caption = "프로그램 종료시 마킹 작업 내역 삭제 :",
+                  .kind = FieldKind::Check,
+                  .column = "P_MarkingWorkDeleteCheck"},
+                 {.name = "CheNullRecordDelete",
+                  .panel = "SPanNullRecordDelete",
+                  .caption = "  마킹 작업 내역 DB Null 레코드 삭제 :",
+                  .kind = FieldKind::Check,
+                  .hidden = true,
+                  .column = "P_NullRecordDelete"},
+             },
+         // The marking direction lists write 0 or 1 and leave their column as
+         // it is when nothing is selected; the others write -1 then.
+         .lists =
+             {
+                 {.name = "CboSingleMarking",
+                  .panel = "SpanSingleMarking",
+                  .caption = "   단 마킹 :",
+                  .items = ItemsByPosition(kDirections),
+                  .column = "P_SingleMarking",
+                  .noneValue = {}},
+                 {.name = "CboContinuityMarking",
+                  .panel = "SpanContinuityMarking",
+                  .caption = "연속 마킹 :",
+                  .items = ItemsByPosition(kDirections),
+                  .column = "P_ContinuityMarking",
+                  .noneValue = {}},
+                 {.name = "CboFileMarking",
+                  .panel = "SpanFileMarking",
+                  .caption = "파일 마킹 :",
+                  .items = ItemsByPosition(kDirections),
+                  .hidden = true,
+                  .column = "P_FileMarking",
+                  .noneValue = {}},
+                 {.name = "CboPrintControler",
+                  .panel = "SpanPrintControler",
+                  .caption = "프린트 컨트롤러 :",
+                  .items = ItemsByPosition({"TRX-20", "HVL-5", "TRX-30"}),
+                  .column = "P_PrintControler"},
+                 {.name = "CboCarvingMachine",
+                  .panel = "SpanCarvingMachine",
+                  .caption = "각인기 :",
+                  .items = ItemsByPosition({"DRE 40 T"}),
+                  .hidden = true,
+                  .column = "P_CarvingMachine"},
+                 {.name = "CboPLC",
+                  .panel = "SpanPLC",
+                  .caption = "PLC :",
+                  .items = ItemsByPosition({"MASTER-K10S1", "YNS7", "MASTER-K200H"}),
+                  .hidden = true,
+                  .column = "P_PLC"},
+                 {.name = "CboFileMarkingDataIntervalCheck",
+                  .panel = "SPanFileMarkingDataIntervalCheck",
+                  .caption = "파일 마킹 데이터 간격 :",
+                  .items = ItemsByPosition({"1M 단위 표시", "0.5M 단위 표시"}),
+                  .hidden = true,
+                  .column = "P_FileMarkingDataIntervalCheck"},
+                 {.name = "CboCarvingMachineComPort",
+                  .panel = "SpanCarvingMachineComPort",
+                  .caption = "각인기 :",
+                  .items = ItemsByPosition(ports),
+                  .hidden = true,
+                  .column = "P_CarvingMachineComPort"},
+                 {.name = "CboPrintControlerComPort",
+                  .panel = "SpanPrintControlerComPort",
+                  .caption = "프린트 컨트롤러 :",
+                  .items = ItemsByPosition(ports),
+                  .column = "P_PrintControlerComPort"},
+                 {.name = "CboPLCComPort",
+                  .panel = "SpanPLCComPort",
+                  .caption = "PLC :",
+                  .items = ItemsByPosition(ports),
+                  .hidden = true,
+                  .column = "P_PLCComPort"},
+             },
+         .grids = {{.name = "FlxHelp",
+                    .panel = "SpanHelp",
+                    .caption = "Help",
+                    .columns = {{.header = QString(105, u' ') + QStringLiteral("* 프로그램 설정 *"),
+                                 .width = 0},
+                                {.header = "", .width = 40}},
+                    .rows = 100}},
+         .buttons = {{.name = "ScmdAmendment",
+                      .caption = "수  정[F4]",
+                      .key = Qt::Key_F4,
+                      .onClick = [this] { ScmdAmendment_Click(); }},
+                     {.name = "ScmdCalculator",
+                      .caption = "계산기 [F5]",
+                      .key = Qt::Key_F5,
+                      .onClick = [this] { ScmdCalculator_Click(); }},
+                     {.name = "ScmdEnd",
+                      .caption = "프로그램 종료[F10]",
+                      .key = Qt::Key_F10,
+                      .onClick = [this] { ScmdEnd_Click(); }}},
+         .tabOrder = {"CboSingleMarking",
+                      "CboContinuityMarking",
+                      "CboFileMarking",
+                      "CboPrintControler",
+                      "CboCarvingMachine",
+                      "CboPLC",
+                      "TxtPipeSide",
+                      "TxtDotDimension",
+                      "TxtLetterIntervalDotVolume",
+                      "TxtRevision",
+                      "TxtHeadHome",
+                      "TxtGAP",
+                      "TxtPulse",
+                      "TxtStopperPulse",
+                      "CheMarkingWorkDelete",
+                      "CheNullRecordDelete",
+                      "CboFileMarkingDataIntervalCheck",
+                      "CboCarvingMachineComPort",
+                      "CboPrintControlerComPort",
+                      "CboPLCComPort",
+                      "ScmdAmendment",
+                      "ScmdCalculator",
+                      "ScmdEnd",
+                      "FlxHelp"},
+         .onEsc = [this] { ClearTextFields(); },
+         .escFrom = EscFrom::TextFields});
+
+    CboSingleMarking = form_->List("CboSingleMarking");
+    CboContinuityMarking = form_->List("CboContinuityMarking");
+    CboFileMarking = form_->List("CboFileMarking");
+    CboPrintControler = form_->List("CboPrintControler");
+    CboCarvingMachine = form_->List("CboCarvingMachine");
+    CboPLC = form_->List("CboPLC");
+    TxtPipeSide = form_->Text("TxtPipeSide");
+    TxtDotDimension = form_->Text("TxtDotDimension");
+    TxtLetterIntervalDotVolume = form_->Text("TxtLetterIntervalDotVolume");
+    TxtRevision = form_->Text("TxtRevision");
+    TxtHeadHome = form_->Text("TxtHeadHome");
+    TxtGAP = form_->Text("TxtGAP");
+    TxtPulse = form_->Text("TxtPulse");
+    TxtStopperPulse = form_->Text("TxtStopperPulse");
+    CheMarkingWorkDelete = form_->Check("CheMarkingWorkDelete");
+    CheNullRecordDelete = form_->Check("CheNullRecordDelete");
+    CboFileMarkingDataIntervalCheck = form_->List("CboFileMarkingDataIntervalCheck");
+    CboCarvingMachineComPort = form_->List("CboCarvingMachineComPort");
+    CboPrintControlerComPort = form_->List("CboPrintControlerComPort");
+    CboPLCComPort = form_->List("CboPLCComPort");
+    SpanHelp = form_->Panel("FlxHelp");
+    FlxHelp = form_->Grid("FlxHelp");
+    ScmdAmendment = form_->Button("ScmdAmendment");
+    ScmdCalculator = form_->Button("ScmdCalculator");
+    ScmdEnd = form_->Button("ScmdEnd");
     SSPanel3 = NewTitlePanel(QStringLiteral("프로그램 설정"), this, QStringLiteral("SSPanel3"));
+    layOut();
+}
 
-    struct Row {
-        QWidget* field;
-        QLabel* panel;
-        bool hidden;
-    };
-    auto addRows = [this](QGroupBox* group, const QList<Row>& rows) {
-        auto* grid = new QGridLayout(group);
-        grid->setColumnMinimumWidth(0, 150);
+void FomProgramSetting::layOut() {
+    auto group = [this](const QString& title, const QStringList& names, int captionWidth) {
+        auto* box = new QGroupBox(title, this);
+        auto* grid = new QGridLayout(box);
+        grid->setColumnMinimumWidth(0, captionWidth);
         grid->setColumnStretch(1, 1);
-        int r = 0;
-        for (const Row& row : rows) {
-            grid->addWidget(row.panel, r, 0);
-            grid->addWidget(row.field, r, 1);
-            if (row.hidden) {
-                row.panel->hide();
-                row.field->hide();
-            }
-            ++r;
-        }
-        grid->setRowStretch(r, 1);
+        form_->AddRows(grid, names);
+        grid->setRowStretch(grid->rowCount(), 1);
+        return box;
     };
-    auto panel = [this](const QString& name, const QString& text) {
-        return NewCaptionPanel(text, this, name);
-    };
-    const QStringList directions{QStringLiteral("일반 마킹"), QStringLiteral("역 마킹")};
-
-    // Created in tab order.
-    auto* method = new QGroupBox(QStringLiteral("마킹방법 설정"), this);
-    CboSingleMarking = newList(QStringLiteral("CboSingleMarking"), directions, method);
-    CboContinuityMarking = newList(QStringLiteral("CboContinuityMarking"), directions, method);
-    CboFileMarking = newList(QStringLiteral("CboFileMarking"), directions, method);
-    auto* hardware = new QGroupBox(QStringLiteral("하드웨어 설정"), this);
-    CboPrintControler = newList(
-        QStringLiteral("CboPrintControler"),
-        {QStringLiteral("TRX-20"), QStringLiteral("HVL-5"), QStringLiteral("TRX-30")}, hardware);
-    CboCarvingMachine =
-        newList(QStringLiteral("CboCarvingMachine"), {QStringLiteral("DRE 40 T")}, hardware);
-    CboPLC = newList(
-        QStringLiteral("CboPLC"),
-        {QStringLiteral("MASTER-K10S1"), QStringLiteral("YNS7"), QStringLiteral("MASTER-K200H")},
-        hardware);
-    auto* marking = new QGroupBox(QStringLiteral("마킹 관련 설정"), this);
-    TxtPipeSide = newText(QStringLiteral("TxtPipeSide"), marking);
-    TxtDotDimension = newText(QStringLiteral("TxtDotDimension"), marking);
-    TxtLetterIntervalDotVolume = newText(QStringLiteral("TxtLetterIntervalDotVolume"), marking);
-    TxtRevision = newText(QStringLiteral("TxtRevision"), marking);
-    TxtHeadHome = newText(QStringLiteral("TxtHeadHome"), marking);
-    TxtGAP = newText(QStringLiteral("TxtGAP"), marking);
-    TxtPulse = newText(QStringLiteral("TxtPulse"), marking);
-    TxtStopperPulse = newText(QStringLiteral("TxtStopperPulse"), marking);
-    auto* other = new QGroupBox(QStringLiteral("기타 설정"), this);
-    CheMarkingWorkDelete = new QCheckBox(other);
-    CheMarkingWorkDelete->setObjectName(QStringLiteral("CheMarkingWorkDelete"));
-    CheNullRecordDelete = new QCheckBox(other);
-    CheNullRecordDelete->setObjectName(QStringLiteral("CheNullRecordDelete"));
-    CboFileMarkingDataIntervalCheck =
-        newList(QStringLiteral("CboFileMarkingDataIntervalCheck"),
-                {QStringLiteral("1M 단위 표시"), QStringLiteral("0.5M 단위 표시")}, other);
-    auto* ports = new QGroupBox(QStringLiteral("통신 포트 설정"), this);
-    CboCarvingMachineComPort =
-        newList(QStringLiteral("CboCarvingMachineComPort"), comPortItems(), ports);
-    CboPrintControlerComPort =
-        newList(QStringLiteral("CboPrintControlerComPort"), comPortItems(), ports);
-    CboPLCComPort = newList(QStringLiteral("CboPLCComPort"), comPortItems(), ports);
-
-    ScmdAmendment = new QPushButton(QStringLiteral("수  정[F4]"), this);
-    ScmdAmendment->setObjectName(QStringLiteral("ScmdAmendment"));
-    ScmdCalculator = new QPushButton(QStringLiteral("계산기 [F5]"), this);
-    ScmdCalculator->setObjectName(QStringLiteral("ScmdCalculator"));
-    ScmdEnd = new QPushButton(QStringLiteral("프로그램 종료[F10]"), this);
-    ScmdEnd->setObjectName(QStringLiteral("ScmdEnd"));
+    auto* method = group(QStringLiteral("마킹방법 설정"),
+                         {"CboSingleMarking", "CboContinuityMarking", "CboFileMarking"}, 150);
+    auto* hardware = group(QStringLiteral("하드웨어 설정"),
+                           {"CboPrintControler", "CboCarvingMachine", "CboPLC"}, 150);
+    auto* marking = group(QStringLiteral("마킹 관련 설정"),
+                          {"TxtPipeSide", "TxtDotDimension", "TxtLetterIntervalDotVolume",
+                           "TxtRevision", "TxtHeadHome", "TxtGAP", "TxtPulse", "TxtStopperPulse"},
+                          150);
+    auto* other = group(
+        QStringLiteral("기타 설정"),
+        {"CheMarkingWorkDelete", "CheNullRecordDelete", "CboFileMarkingDataIntervalCheck"}, 290);
+    auto* ports =
+        group(QStringLiteral("통신 포트 설정"),
+              {"CboCarvingMachineComPort", "CboPrintControlerComPort", "CboPLCComPort"}, 150);
     for (QPushButton* b : {ScmdAmendment, ScmdCalculator, ScmdEnd}) {
         b->setMinimumSize(150, 36);
     }
-
-    SpanHelp = NewCaptionPanel(QStringLiteral("Help"), this, QStringLiteral("SpanHelp"));
-    SpanHelp->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    FlxHelp = new QTableWidget(100, 2, this);
-    FlxHelp->setObjectName(QStringLiteral("FlxHelp"));
-
-    // Rows: field, caption panel, hidden.
-    const QList<std::tuple<QWidget*, QLabel*, bool, FieldFilter>> rows{
-        {CboSingleMarking, panel("SpanSingleMarking", QStringLiteral("   단 마킹 :")), false,
-         FieldFilter::None},
-        {CboContinuityMarking, panel("SpanContinuityMarking", QStringLiteral("연속 마킹 :")), false,
-         FieldFilter::None},
-        {CboFileMarking, panel("SpanFileMarking", QStringLiteral("파일 마킹 :")), true,
-         FieldFilter::None},
-        {CboPrintControler, panel("SpanPrintControler", QStringLiteral("프린트 컨트롤러 :")), false,
-         FieldFilter::None},
-        {CboCarvingMachine, panel("SpanCarvingMachine", QStringLiteral("각인기 :")), true,
-         FieldFilter::None},
-        {CboPLC, panel("SpanPLC", QStringLiteral("PLC :")), true, FieldFilter::None},
-        {TxtPipeSide, panel("SpanPipeSide", QStringLiteral("관단 :")), false, FieldFilter::Digits},
-        {TxtDotDimension, panel("SpanDotDimension", QStringLiteral("Dot 피치 :")), false,
-         FieldFilter::Decimal},
-        {TxtLetterIntervalDotVolume,
-         panel("SpanLetterIntervalDotVolume", QStringLiteral("문자간 Dot 수 :")), false,
-         FieldFilter::Digits},
-        {TxtRevision, panel("SpanRevision", QStringLiteral("보정치 :")), false,
-         FieldFilter::Decimal},
-        {TxtHeadHome, panel("SpanHeadHome", QStringLiteral("Head Home :")), true,
-         FieldFilter::Digits},
-        {TxtGAP, panel("SpanGAP", QStringLiteral("GAP :")), true, FieldFilter::Digits},
-        {TxtPulse, panel("SpanPulse", QStringLiteral("헤드 펄스 비 :")), true,
-         FieldFilter::Decimal},
-        {TxtStopperPulse, panel("SpanStopperPulse", QStringLiteral("스토퍼펄스비 :")), true,
-         FieldFilter::Decimal},
-        {CheMarkingWorkDelete,
-         panel("SpanMarkingWorkDelete", QStringLiteral("프로그램 종료시 마킹 작업 내역 삭제 :")),
-         false, FieldFilter::None},
-        {CheNullRecordDelete,
-         panel("SPanNullRecordDelete", QStringLiteral("  마킹 작업 내역 DB Null 레코드 삭제 :")),
-         true, FieldFilter::None},
-        {CboFileMarkingDataIntervalCheck,
-         panel("SPanFileMarkingDataIntervalCheck", QStringLiteral("파일 마킹 데이터 간격 :")), true,
-         FieldFilter::None},
-        {CboCarvingMachineComPort, panel("SpanCarvingMachineComPort", QStringLiteral("각인기 :")),
-         true, FieldFilter::None},
-        {CboPrintControlerComPort,
-         panel("SpanPrintControlerComPort", QStringLiteral("프린트 컨트롤러 :")), false,
-         FieldFilter::None},
-        {CboPLCComPort, panel("SpanPLCComPort", QStringLiteral("PLC :")), true, FieldFilter::None},
-    };
-    QList<Row> methodRows, hardwareRows, markingRows, otherRows, portRows;
-    for (const auto& [field, caption, hidden, filter] : rows) {
-        behaviour_->AddField(field, caption, filter);
-        QGroupBox* group = qobject_cast<QGroupBox*>(field->parentWidget());
-        QList<Row>& target = group == method     ? methodRows
-                             : group == hardware ? hardwareRows
-                             : group == marking  ? markingRows
-                             : group == other    ? otherRows
-                                                 : portRows;
-        target.append({field, caption, hidden});
-    }
-    addRows(method, methodRows);
-    addRows(hardware, hardwareRows);
-    addRows(marking, markingRows);
-    addRows(other, otherRows);
-    addRows(ports, portRows);
-    static_cast<QGridLayout*>(other->layout())->setColumnMinimumWidth(0, 290);
 
     auto* left = new QVBoxLayout;
     left->addWidget(method);
@@ -252,49 +328,26 @@ void FomProgramSetting::buildControls() {
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ScmdAmendment);
-    buttons->addWidget(ScmdCalculator);
-    buttons->addWidget(ScmdEnd);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSPanel3);
     layout->addLayout(columns);
     layout->addWidget(SpanHelp);
     layout->addWidget(FlxHelp, 1);
-    layout->addLayout(buttons);
-
-    connect(ScmdAmendment, &QPushButton::clicked, this, &FomProgramSetting::ScmdAmendment_Click);
-    connect(ScmdCalculator, &QPushButton::clicked, this, &FomProgramSetting::ScmdCalculator_Click);
-    connect(ScmdEnd, &QPushButton::clicked, this, &FomProgramSetting::ScmdEnd_Click);
-
-    QList<QWidget*> texts;
-    for (QLineEdit* field : TextFields()) {
-        texts.append(field);
-    }
-    behaviour_->SetEscAction([this] { ClearTextFields(); }, texts);
-    behaviour_->Install();
+    layout->addLayout(form_->ButtonRow());
 }
 
 QList<QLineEdit*> FomProgramSetting::TextFields() const {
-    return {TxtPipeSide, TxtDotDimension, TxtLetterIntervalDotVolume,
-            TxtRevision, TxtHeadHome,     TxtGAP,
-            TxtPulse,    TxtStopperPulse};
+    QList<QLineEdit*> fields;
+    for (const FieldSpec& f : form_->Spec().fields) {
+        if (f.kind == FieldKind::Text) {
+            fields.append(form_->Text(f.name));
+        }
+    }
+    return fields;
 }
 
 QLabel* FomProgramSetting::CaptionPanelOf(QWidget* field) const {
-    return qobject_cast<QLabel*>(behaviour_->CaptionPanelOf(field));
-}
-
-void FomProgramSetting::fillLists() {
-    for (QComboBox* list : findChildren<QComboBox*>()) {
-        list->clear();
-        const QStringList items = list->property("items").toStringList();
-        for (int i = 0; i < items.size(); ++i) {
-            list->addItem(items[i], i);
-        }
-        list->setCurrentIndex(0);
-    }
+    return qobject_cast<QLabel*>(form_->Behaviour()->CaptionPanelOf(field));
 }
 
 void FomProgramSetting::showStoredSettings() {
@@ -314,43 +367,10 @@ void FomProgramSetting::showStoredSettings() {
             QStringLiteral("데이터 확인!"), MessageIcon::Information);
     } else if (rs.RecordCount() == 1) {
         rs.MoveFirst();
-        const QList<std::pair<QComboBox*, const char*>> lists{
-            {CboSingleMarking, "P_SingleMarking"},
-            {CboContinuityMarking, "P_ContinuityMarking"},
-            {CboFileMarking, "P_FileMarking"},
-            {CboPrintControler, "P_PrintControler"},
-            {CboCarvingMachine, "P_CarvingMachine"},
-            {CboPLC, "P_PLC"},
-            {CboFileMarkingDataIntervalCheck, "P_FileMarkingDataIntervalCheck"},
-            {CboPrintControlerComPort, "P_PrintControlerComPort"},
-            {CboCarvingMachineComPort, "P_CarvingMachineComPort"},
-            {CboPLCComPort, "P_PLCComPort"},
-        };
-        for (const auto& [list, column] : lists) {
-            const QVariant value = rs.Field(QLatin1String(column));
-            bool ok = false;
-            const int position = value.toInt(&ok);
-            // A number without such an item leaves the selection as it is.
-            if (!value.isNull() && ok && position >= 0 && position < list->count()) {
-                list->setCurrentIndex(position);
-            }
+        for (const QString& column : form_->Columns()) {
+            stored_.insert(column, rs.Field(column));
         }
-        const QList<std::pair<QLineEdit*, const char*>> texts{
-            {TxtPipeSide, "P_PipeSide"},
-            {TxtDotDimension, "P_DotDimension"},
-            {TxtLetterIntervalDotVolume, "P_LetterIntervalDotVolume"},
-            {TxtRevision, "P_Revision"},
-            {TxtHeadHome, "P_HeadHome"},
-            {TxtGAP, "P_GAP"},
-            {TxtPulse, "P_Pulse"},
-            {TxtStopperPulse, "P_StopperPulse"},
-        };
-        for (const auto& [field, column] : texts) {
-            field->setText(numberText(rs.Field(QLatin1String(column))));
-        }
-        CheMarkingWorkDelete->setChecked(
-            rs.Field(QStringLiteral("P_MarkingWorkDeleteCheck")).toBool());
-        CheNullRecordDelete->setChecked(rs.Field(QStringLiteral("P_NullRecordDelete")).toBool());
+        form_->Load(stored_);
     }
     rs.Close();
     connection.Close();
@@ -359,7 +379,6 @@ void FomProgramSetting::showStoredSettings() {
 void FomProgramSetting::fillHelp() {
     const auto blanks = [](int n) { return QString(n, u' '); };
     const QList<std::pair<int, QString>> rows{
-        {0, blanks(105) + QStringLiteral("* 프로그램 설정 *")},
         {2, QStringLiteral(" 1. 프로그램 설정 화면은 마킹 작업 및 프로그램 사용에 대한 기초 설정을 "
                            "하는 곳입니다.(Ver 2.0.00 알파)")},
         {4, QStringLiteral(" 2. 마킹 방법 설정 : 마킹방법 설정은 각 마킹방법에 대하여 일반 마킹과 "
@@ -408,70 +427,40 @@ void FomProgramSetting::fillHelp() {
         {25, blanks(28) + QStringLiteral("PLC는 PLC와 통신 할 컴퓨터의 통신 포트를 설정하는 "
                                          "곳입니다.(Ver 2.1.09 알파 추가 기능)")},
     };
-    FlxHelp->clear();
-    FlxHelp->setRowCount(100);
-    FlxHelp->setColumnCount(2);
-    FlxHelp->horizontalHeader()->hide();
-    FlxHelp->verticalHeader()->hide();
-    FlxHelp->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FlxHelp->setSelectionBehavior(QAbstractItemView::SelectRows);
-    FlxHelp->setSelectionMode(QAbstractItemView::SingleSelection);
-    FlxHelp->setWordWrap(false);
-    FlxHelp->setTextElideMode(Qt::ElideNone);
-    FlxHelp->verticalHeader()->setDefaultSectionSize(20);
+    QList<QStringList> cells(99);
     for (const auto& [row, text] : rows) {
-        auto* item = new QTableWidgetItem(text);
-        FlxHelp->setItem(row, 0, item);
-    }
-    // Row 0 is the grid's fixed row.
-    for (int column = 0; column < 2; ++column) {
-        QTableWidgetItem* item = FlxHelp->item(0, column);
-        if (!item) {
-            item = new QTableWidgetItem;
-            FlxHelp->setItem(0, column, item);
+        if (row > 0) {
+            cells[row - 1] = QStringList{text};
         }
-        item->setBackground(kStateOffColor);
-        item->setFlags(Qt::ItemIsEnabled);
     }
-    FlxHelp->resizeColumnToContents(0);
-    FlxHelp->setColumnWidth(1, 40);
+    GridBehaviour::Of(FlxHelp)->Fill(cells);
 }
 
 void FomProgramSetting::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (loadError_) {
+        // Shown once the screen is up: a message box opened here would run
+        // its event loop in the middle of the show.
         const StoreError error = *loadError_;
         loadError_.reset();
-        ShowStoreError(error);
+        ReportLater(this, [error] { ShowStoreError(error); });
     }
 }
 
 void FomProgramSetting::ClearTextFields() {
-    for (QLineEdit* field : TextFields()) {
-        field->clear();
-    }
+    form_->ClearTexts();
     TxtPipeSide->setFocus();
 }
 
 void FomProgramSetting::ScmdAmendment_Click() {
-    const QList<std::pair<QLineEdit*, QString>> required{
-        {TxtPipeSide, QStringLiteral("관단을 입력하십시요.")},
-        {TxtDotDimension, QStringLiteral("Dot 피치를 입력하십시요.")},
-        {TxtLetterIntervalDotVolume, QStringLiteral("문자간 Dot 수를 입력하십시요.")},
-        {TxtRevision, QStringLiteral("보정치를 입력하십시요.")},
-        {TxtHeadHome, QStringLiteral("Head Home을 입력하십시요.")},
-        {TxtGAP, QStringLiteral("GAP을 입력하십시요.")},
-        {TxtPulse, QStringLiteral("PLC 펄스 비를 입력하십시요.")},
-        {TxtStopperPulse, QStringLiteral("스토퍼 펄스 비를 입력하십시요.")},
-    };
-    for (const auto& [field, message] : required) {
-        if (field->text().isEmpty()) {
-            Messages().ShowMessage(message, QStringLiteral("입력 확인!"), MessageIcon::Information);
-            if (field->isVisibleTo(this)) {
-                field->setFocus();
-            }
-            return;
-        }
+    // Esc empties the hidden fields as well, which the operator can neither
+    // see nor fill again: once the shown fields are filled, an empty hidden
+    // field takes its stored value back, so that the save can succeed.
+    if (form_->ShownRequiredFilled()) {
+        form_->LoadEmptyHidden(stored_);
+    }
+    if (form_->RefuseMissingRequired()) {
+        return;
     }
     if (CboCarvingMachineComPort->currentIndex() == CboPLCComPort->currentIndex()) {
         Messages().ShowMessage(QStringLiteral("각인기와 PLC가 같은 통신포트를 사용할 수 없습니다."),
@@ -497,61 +486,26 @@ void FomProgramSetting::ScmdAmendment_Click() {
 
     // Every column in one edit: a value the table cannot take refuses the
     // whole row, and nothing is stored.
-    QList<std::pair<QString, QVariant>> values;
-    for (const auto& [list, column] : {std::pair{CboSingleMarking, "P_SingleMarking"},
-                                       std::pair{CboContinuityMarking, "P_ContinuityMarking"},
-                                       std::pair{CboFileMarking, "P_FileMarking"}}) {
-        const int position = list->currentIndex();
-        if (position == 0 || position == 1) {
-            values.append({QLatin1String(column), position});
-        }
-    }
-    values.append({QStringLiteral("P_PrintControler"), CboPrintControler->currentIndex()});
-    values.append({QStringLiteral("P_CarvingMachine"), CboCarvingMachine->currentIndex()});
-    values.append({QStringLiteral("P_PLC"), CboPLC->currentIndex()});
-    const QList<std::pair<QLineEdit*, const char*>> texts{
-        {TxtPipeSide, "P_PipeSide"},
-        {TxtDotDimension, "P_DotDimension"},
-        {TxtLetterIntervalDotVolume, "P_LetterIntervalDotVolume"},
-        {TxtRevision, "P_Revision"},
-        {TxtHeadHome, "P_HeadHome"},
-        {TxtGAP, "P_GAP"},
-        {TxtPulse, "P_Pulse"},
-        {TxtStopperPulse, "P_StopperPulse"},
-    };
-    for (const auto& [field, column] : texts) {
-        values.append({QLatin1String(column), field->text()});
-    }
-    values.append({QStringLiteral("P_MarkingWorkDeleteCheck"), CheMarkingWorkDelete->isChecked()});
-    values.append({QStringLiteral("P_NullRecordDelete"), CheNullRecordDelete->isChecked()});
-    values.append({QStringLiteral("P_FileMarkingDataIntervalCheck"),
-                   CboFileMarkingDataIntervalCheck->currentIndex()});
-    values.append(
-        {QStringLiteral("P_PrintControlerComPort"), CboPrintControlerComPort->currentIndex()});
-    values.append(
-        {QStringLiteral("P_CarvingMachineComPort"), CboCarvingMachineComPort->currentIndex()});
-    values.append({QStringLiteral("P_PLCComPort"), CboPLCComPort->currentIndex()});
-
+    const QList<ColumnValue> values = form_->Save();
     for (const auto& [column, value] : values) {
         if (const Status written = rs.SetField(column, value); !written) {
             rs.CancelUpdate();
-            QString field;
-            for (const auto& [edit, name] : texts) {
-                if (column == QLatin1String(name)) {
-                    field = CaptionPanelOf(edit)->text().remove(u':').trimmed();
-                }
-            }
-            const QString what = field.isEmpty()
+            const FieldSpec* field = form_->FieldOfColumn(column);
+            const QString name = field ? QString(field->caption).remove(u':').trimmed() : QString();
+            const QString what = name.isEmpty()
                                      ? written.error().Text()
                                      : QStringLiteral("%1 값 \"%2\"을(를) 숫자로 저장할 수 "
                                                       "없습니다. 설정을 저장하지 않았습니다.\n%3")
-                                           .arg(field, value.toString(), written.error().Text());
+                                           .arg(name, value.toString(), written.error().Text());
             Messages().ShowMessage(what, StoreErrorTitle(), MessageIcon::Information);
             return;
         }
     }
     if (!rs.Update().ReportIfFailed()) {
         return;
+    }
+    for (const auto& [column, value] : values) {
+        stored_.insert(column, value);
     }
     Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
                            QStringLiteral("수정 확인!"), MessageIcon::Information);

@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 
 #include <QStringList>
+#include <QVariantHash>
 #include <QWidget>
 #include <optional>
 
@@ -14,7 +15,7 @@ class QPushButton;
 class QTableWidget;
 
 namespace marking {
-class ScreenBehaviour;
+class ScreenForm;
 }
 
 namespace marking::store {
@@ -67,6 +68,8 @@ public:
     QList<QLineEdit*> TextFields() const;
     // The caption panel beside a field.
     QLabel* CaptionPanelOf(QWidget* field) const;
+    // The screen's tables and the controls built from them.
+    ScreenForm& Form() const { return *form_; }
 
     void ScmdAmendment_Click();
     void ScmdCalculator_Click();
@@ -79,11 +82,13 @@ protected:
 
 private:
     void buildControls();
-    void fillLists();
+    void layOut();
     void showStoredSettings();
     void fillHelp();
 
-    ScreenBehaviour* behaviour_;
+    ScreenForm* form_;
+    // The row as it is stored (shown at creation, updated by every save).
+    QVariantHash stored_;
     // A database failure of the load, shown when the screen is first used.
     std::optional<StoreError> loadError_;
 };

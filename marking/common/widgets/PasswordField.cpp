@@ -1,9 +1,9 @@
-#include "shell/PasswordField.h"
+#include "common/widgets/PasswordField.h"
 
 #include <QLineEdit>
 #include <QProxyStyle>
 
-namespace marking::shell {
+namespace marking {
 
 namespace {
 class StarStyle : public QProxyStyle {
@@ -25,4 +25,4 @@ void ShowPasswordAsStars(QLineEdit* field) {
     field->setEchoMode(QLineEdit::Password);
 }
 
-} // namespace marking::shell
+} // namespace marking

@@ -15,6 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableWidget>
 
 using namespace marking;
@@ -215,6 +218,28 @@ private slots:
         FomProgramSetting s;
         QVERIFY(port_.Messages().isEmpty());
         QCOMPARE(s.TxtPipeSide->text(), QString());
+    }
+
+    // A flag column holding text (a table that is not STRICT): refused and
+    // reported, never shown as ticked.
+    void load_flagHoldingText_reportedNotTicked() {
+        ProgramDir dir;
+        {
+            QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "loose");
+            raw.setDatabaseName(dir.path() + "/Database.mdb");
+            QVERIFY(raw.open());
+            for (const char* sql :
+                 {"CREATE TABLE t AS SELECT * FROM ProgramSetting", "DROP TABLE ProgramSetting",
+                  "ALTER TABLE t RENAME TO ProgramSetting",
+                  "UPDATE ProgramSetting SET P_MarkingWorkDeleteCheck = 'no'"})
+                QVERIFY(raw.exec(QLatin1String(sql)).lastError().type() == QSqlError::NoError);
+            raw.close();
+        }
+        QSqlDatabase::removeDatabase("loose");
+        Screen s;
+        QTRY_COMPARE(port_.Messages().size(), 1);
+        QVERIFY(port_.Messages()[0].text.contains("P_MarkingWorkDeleteCheck"));
+        QVERIFY(!s.screen.CheMarkingWorkDelete->isChecked());
     }
 
     void help_rowsAndIndentation() {

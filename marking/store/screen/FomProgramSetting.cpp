@@ -5,7 +5,9 @@
 #include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/QueryText.h"
 #include "store/Recordset.h"
 
 #include <QCheckBox>
@@ -25,7 +27,7 @@ namespace marking::store {
 
 namespace {
 
-const QString kSettingQuery = QStringLiteral("select * from ProgramSetting where P_ID");
+const QString kSettingQuery = store::QueryText::AllByKey(store::Table::ProgramSetting);
 
 QStringList comPortItems() {
     QStringList items;
@@ -83,28 +85,28 @@ void FomProgramSetting::buildControls() {
                   .panel = "SpanPipeSide",
                   .caption = "관단 :",
                   .filter = FieldFilter::Digits,
-                  .column = "P_PipeSide",
+                  .column = store::col::P_PipeSide,
                   .required = "관단을 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtDotDimension",
                   .panel = "SpanDotDimension",
                   .caption = "Dot 피치 :",
                   .filter = FieldFilter::Decimal,
-                  .column = "P_DotDimension",
+                  .column = store::col::P_DotDimension,
                   .required = "Dot 피치를 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtLetterIntervalDotVolume",
                   .panel = "SpanLetterIntervalDotVolume",
                   .caption = "문자간 Dot 수 :",
                   .filter = FieldFilter::Digits,
-                  .column = "P_LetterIntervalDotVolume",
+                  .column = store::col::P_LetterIntervalDotVolume,
                   .required = "문자간 Dot 수를 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtRevision",
                   .panel = "SpanRevision",
                   .caption = "보정치 :",
                   .filter = FieldFilter::Decimal,
-                  .column = "P_Revision",
+                  .column = store::col::P_Revision,
                   .required = "보정치를 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtHeadHome",
@@ -112,7 +114,7 @@ void FomProgramSetting::buildControls() {
                   .caption = "Head Home :",
                   .filter = FieldFilter::Digits,
                   .hidden = true,
-                  .column = "P_HeadHome",
+                  .column = store::col::P_HeadHome,
                   .required = "Head Home을 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtGAP",
@@ -120,7 +122,7 @@ void FomProgramSetting::buildControls() {
                   .caption = "GAP :",
                   .filter = FieldFilter::Digits,
                   .hidden = true,
-                  .column = "P_GAP",
+                  .column = store::col::P_GAP,
                   .required = "GAP을 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtPulse",
@@ -128,7 +130,7 @@ void FomProgramSetting::buildControls() {
                   .caption = "헤드 펄스 비 :",
                   .filter = FieldFilter::Decimal,
                   .hidden = true,
-                  .column = "P_Pulse",
+                  .column = store::col::P_Pulse,
                   .required = "PLC 펄스 비를 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "TxtStopperPulse",
@@ -136,20 +138,20 @@ void FomProgramSetting::buildControls() {
                   .caption = "스토퍼펄스비 :",
                   .filter = FieldFilter::Decimal,
                   .hidden = true,
-                  .column = "P_StopperPulse",
+                  .column = store::col::P_StopperPulse,
                   .required = "스토퍼 펄스 비를 입력하십시요.",
                   .alignment = kNumber},
                  {.name = "CheMarkingWorkDelete",
                   .panel = "SpanMarkingWorkDelete",
                   .caption = "프로그램 종료시 마킹 작업 내역 삭제 :",
                   .kind = FieldKind::Check,
-                  .column = "P_MarkingWorkDeleteCheck"},
+                  .column = store::col::P_MarkingWorkDeleteCheck},
                  {.name = "CheNullRecordDelete",
                   .panel = "SPanNullRecordDelete",
                   .caption = "  마킹 작업 내역 DB Null 레코드 삭제 :",
                   .kind = FieldKind::Check,
                   .hidden = true,
-                  .column = "P_NullRecordDelete"},
+                  .column = store::col::P_NullRecordDelete},
              },
          // The marking direction lists write 0 or 1 and leave their column as
          // it is when nothing is selected; the others write -1 then.
@@ -159,61 +161,61 @@ void FomProgramSetting::buildControls() {
                   .panel = "SpanSingleMarking",
                   .caption = "   단 마킹 :",
                   .items = ItemsByPosition(kDirections),
-                  .column = "P_SingleMarking",
+                  .column = store::col::P_SingleMarking,
                   .noneValue = {}},
                  {.name = "CboContinuityMarking",
                   .panel = "SpanContinuityMarking",
                   .caption = "연속 마킹 :",
                   .items = ItemsByPosition(kDirections),
-                  .column = "P_ContinuityMarking",
+                  .column = store::col::P_ContinuityMarking,
                   .noneValue = {}},
                  {.name = "CboFileMarking",
                   .panel = "SpanFileMarking",
                   .caption = "파일 마킹 :",
                   .items = ItemsByPosition(kDirections),
                   .hidden = true,
-                  .column = "P_FileMarking",
+                  .column = store::col::P_FileMarking,
                   .noneValue = {}},
                  {.name = "CboPrintControler",
                   .panel = "SpanPrintControler",
                   .caption = "프린트 컨트롤러 :",
                   .items = ItemsByPosition({"TRX-20", "HVL-5", "TRX-30"}),
-                  .column = "P_PrintControler"},
+                  .column = store::col::P_PrintControler},
                  {.name = "CboCarvingMachine",
                   .panel = "SpanCarvingMachine",
                   .caption = "각인기 :",
                   .items = ItemsByPosition({"DRE 40 T"}),
                   .hidden = true,
-                  .column = "P_CarvingMachine"},
+                  .column = store::col::P_CarvingMachine},
                  {.name = "CboPLC",
                   .panel = "SpanPLC",
                   .caption = "PLC :",
                   .items = ItemsByPosition({"MASTER-K10S1", "YNS7", "MASTER-K200H"}),
                   .hidden = true,
-                  .column = "P_PLC"},
+                  .column = store::col::P_PLC},
                  {.name = "CboFileMarkingDataIntervalCheck",
                   .panel = "SPanFileMarkingDataIntervalCheck",
                   .caption = "파일 마킹 데이터 간격 :",
                   .items = ItemsByPosition({"1M 단위 표시", "0.5M 단위 표시"}),
                   .hidden = true,
-                  .column = "P_FileMarkingDataIntervalCheck"},
+                  .column = store::col::P_FileMarkingDataIntervalCheck},
                  {.name = "CboCarvingMachineComPort",
                   .panel = "SpanCarvingMachineComPort",
                   .caption = "각인기 :",
                   .items = ItemsByPosition(ports),
                   .hidden = true,
-                  .column = "P_CarvingMachineComPort"},
+                  .column = store::col::P_CarvingMachineComPort},
                  {.name = "CboPrintControlerComPort",
                   .panel = "SpanPrintControlerComPort",
                   .caption = "프린트 컨트롤러 :",
                   .items = ItemsByPosition(ports),
-                  .column = "P_PrintControlerComPort"},
+                  .column = store::col::P_PrintControlerComPort},
                  {.name = "CboPLCComPort",
                   .panel = "SpanPLCComPort",
                   .caption = "PLC :",
                   .items = ItemsByPosition(ports),
                   .hidden = true,
-                  .column = "P_PLCComPort"},
+                  .column = store::col::P_PLCComPort},
              },
          .grids = {{.name = "FlxHelp",
                     .panel = "SpanHelp",
@@ -367,9 +369,23 @@ void FomProgramSetting::showStoredSettings() {
             QStringLiteral("데이터 확인!"), MessageIcon::Information);
     } else if (rs.RecordCount() == 1) {
         rs.MoveFirst();
+        QVariantHash row;
         for (const QString& column : form_->Columns()) {
-            stored_.insert(column, rs.Field(column));
+            QVariant value = rs.Field(column);
+            // A check box shows a flag: true only from a true number or
+            // boolean; a text there is refused, not shown as ticked.
+            const FieldSpec* field = form_->FieldOfColumn(column);
+            if (field != nullptr && field->kind == FieldKind::Check) {
+                const Result<bool> flag = ToBool(value, column);
+                if (!flag) {
+                    loadError_ = connection.Error(flag.error().kind, flag.error().reason);
+                    return;
+                }
+                value = flag.value();
+            }
+            row.insert(column, value);
         }
+        stored_ = row;
         form_->Load(stored_);
     }
     rs.Close();

@@ -32,4 +32,8 @@ QString WriteSetting(const QString& key, const QString& value) {
     return {};
 }
 
+bool WorkReportOptionEnabled() {
+    return OpenSettings()->value(QStringLiteral("Options/WorkReport"), false).toBool();
+}
+
 } // namespace marking

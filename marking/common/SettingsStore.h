@@ -14,4 +14,10 @@ std::unique_ptr<QSettings> OpenSettings();
 // string on success, otherwise a Korean message naming the file and reason.
 QString WriteSetting(const QString& key, const QString& value);
 
+// The installation option "Options/WorkReport": when it is on, the main
+// window offers the work report (MnuReport) and the run screen offers
+// "작업 완료[F5]", which records the current work. Off unless the station's
+// settings store says true.
+bool WorkReportOptionEnabled();
+
 } // namespace marking

@@ -22,4 +22,16 @@ void FocusMarkingDataOf(int caller) {
     }
 }
 
+void AppendMarkingDataOf(int target, const QString& letter) {
+    if (MarkingDataFocus* screen = MarkingDataFocusOf(target)) {
+        screen->AppendMarkingData(letter);
+    }
+}
+
+void InsertMarkingDataAtCaretOf(int target, const QString& letter) {
+    if (MarkingDataFocus* screen = MarkingDataFocusOf(target)) {
+        screen->InsertMarkingDataAtCaret(letter);
+    }
+}
+
 } // namespace marking

@@ -67,9 +67,9 @@ bool LoosenAndSet(const QString& dir, const QString& column, const QVariant& val
               "INSERT INTO t SELECT * FROM SpecialLetter", "DROP TABLE SpecialLetter",
               "ALTER TABLE t RENAME TO SpecialLetter"})
             ok = ok && q.exec(QLatin1String(sql));
-        ok =
-            ok &&
-            q.prepare(QStringLiteral("UPDATE SpecialLetter SET %1 = ? WHERE rowid = 5").arg(column));
+        ok = ok &&
+             q.prepare(
+                 QStringLiteral("UPDATE SpecialLetter SET %1 = ? WHERE rowid = 5").arg(column));
         q.addBindValue(value);
         ok = ok && q.exec();
     }

@@ -154,7 +154,8 @@ private slots:
         setMode(*s, mode);
         Shared().SpecialLetterTarget = 2;
         const QKeyCombination k = QKeySequence(key)[0];
-        QWidget* from = mode == 1 ? static_cast<QWidget*>(s->TxtSpecialLetter) : s->FlxSpecialLetter;
+        QWidget* from =
+            mode == 1 ? static_cast<QWidget*>(s->TxtSpecialLetter) : s->FlxSpecialLetter;
         from->setFocus();
         QTest::keyClick(from, k.key(), k.keyboardModifiers());
         QCOMPARE(workList_->field->text(), row ? QString("@4L%1").arg(row) : QString("@4"));
@@ -210,16 +211,24 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("stored"); // S_SpecialLetter of the row afterwards
         const QString done = "정상적으로 수정 되었습니다.";
-        QTest::newRow("empty") << 7 << "" << "문자를 입력하십시오." << "입력 확인!" << " L7 ";
+        QTest::newRow("empty") << 7 << ""
+                               << "문자를 입력하십시오."
+                               << "입력 확인!"
+                               << " L7 ";
         QTest::newRow("control character")
-            << 7 << "A\tB" << hvl5::SpecialLetterCheck("A\tB").message << "입력오류!" << " L7 ";
-        QTest::newRow("quotes and SQL") << 9 << "'; DROP TABLE SpecialLetter; --\"%_"
-                                        << done << "수정 확인!"
-                                        << "'; DROP TABLE SpecialLetter; --\"%_";
-        QTest::newRow("as typed, blanks kept") << 3 << "  KS " << done << "수정 확인!" << "  KS ";
-        QTest::newRow("Hangul") << 60 << "탄소강" << done << "수정 확인!" << "탄소강";
-        QTest::newRow("no row chosen here")
-            << 0 << "KS" << "수정할 특수문자를 선택하십시오." << "선택 확인!" << " L5 ";
+            << 7 << "A\tB" << hvl5::SpecialLetterCheck("A\tB").message << "입력오류!"
+            << " L7 ";
+        QTest::newRow("quotes and SQL")
+            << 9 << "'; DROP TABLE SpecialLetter; --\"%_" << done << "수정 확인!"
+            << "'; DROP TABLE SpecialLetter; --\"%_";
+        QTest::newRow("as typed, blanks kept") << 3 << "  KS " << done << "수정 확인!"
+                                               << "  KS ";
+        QTest::newRow("Hangul") << 60 << "탄소강" << done << "수정 확인!"
+                                << "탄소강";
+        QTest::newRow("no row chosen here") << 0 << "KS"
+                                            << "수정할 특수문자를 선택하십시오."
+                                            << "선택 확인!"
+                                            << " L5 ";
     }
     void amend() {
         QFETCH(int, row);
@@ -259,7 +268,8 @@ private slots:
             if (stored.trimmed() == stored) {
                 QVERIFY(ModHVL5DataConversion());
                 QCOMPARE(Shared().ControllerText,
-                         (row > 50 ? "@5" : "@4") + QString("%1").arg(row, 3, 10, QLatin1Char('0')));
+                         (row > 50 ? "@5" : "@4") +
+                             QString("%1").arg(row, 3, 10, QLatin1Char('0')));
             }
         } else {
             QCOMPARE(QApplication::focusWidget(),
@@ -267,38 +277,35 @@ private slots:
         }
     }
 
-    // A damaged table is reported once, as the conversion reports it; the
-    // screen shows what there is.
+    // A damaged table is reported once, naming the file; the screen shows
+    // what there is.
     void damagedTable_reportedOnce_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<int>("rows");         // grid data rows shown
+        QTest::addColumn<QString>("says");     // in the message
         QTest::addColumn<QString>("inserted"); // by Alt+F1 (row 31), then F1
-        QTest::newRow("30 rows") << "DELETE FROM SpecialLetter WHERE S_ID > 30" << 30 << "L1";
-        QTest::newRow("99 rows") << "DELETE FROM SpecialLetter WHERE S_ID = 100" << 99
+        QTest::newRow("30 rows") << "DELETE FROM SpecialLetter WHERE S_ID > 30" << 30 << "30개뿐"
+                                 << "L1";
+        QTest::newRow("99 rows") << "DELETE FROM SpecialLetter WHERE S_ID = 100" << 99 << "99개뿐"
                                  << "L31L1";
-        QTest::newRow("no file") << "" << 0 << "";
+        QTest::newRow("no rows") << "DELETE FROM SpecialLetter" << 0 << "행이 없습니다"
+                                 << "";
+        QTest::newRow("no file") << "" << 0 << "Database.mdb"
+                                 << "";
     }
     void damagedTable_reportedOnce() {
         QFETCH(QString, damage);
         QFETCH(int, rows);
+        QFETCH(QString, says);
         QFETCH(QString, inserted);
         if (damage.isEmpty())
             QVERIFY(QFile::remove(dir_->path() + "/Database.mdb"));
         else
             rawSql(dir_->path(), damage);
 
-        ScriptedMessagePort conversion;
-        {
-            ScopedMessagePort scoped(&conversion);
-            Shared().MarkingText = "@4L1";
-            QVERIFY(!ModHVL5DataConversion());
-        }
-        QCOMPARE(conversion.Messages().size(), 1);
-
         auto s = open();
         QCOMPARE(port_.Messages().size(), 1);
-        QCOMPARE(port_.Messages()[0].text, conversion.Messages()[0].text);
-        QCOMPARE(port_.Messages()[0].title, conversion.Messages()[0].title);
+        QVERIFY2(port_.Messages()[0].text.contains(says), qPrintable(port_.Messages()[0].text));
         QVERIFY(port_.Messages()[0].text.contains("Database.mdb"));
         QCOMPARE(s->Grid().Rows(), rows + 1);
 

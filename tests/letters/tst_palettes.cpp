@@ -95,10 +95,12 @@ private slots:
             const QString shown = p.dialog.KeyLabel(n)->text();
             const QString key = QKeySequence(PaletteKey(n)).toString(QKeySequence::PortableText);
             QCOMPARE(shown, editor == SpecialLetterEditor::Trx30 && n == 34 ? QString() : key);
-            QVERIFY(p.dialog.KeyLabel(n)->geometry().top() >= p.dialog.Command(n)->geometry().bottom());
+            QVERIFY(p.dialog.KeyLabel(n)->geometry().top() >=
+                    p.dialog.Command(n)->geometry().bottom());
         }
         QCOMPARE(p.dialog.KeyLabel(20)->text(), "Shift+F10");
-        QCOMPARE(p.dialog.KeyLabel(34)->text(), editor == SpecialLetterEditor::Trx30 ? "" : "Alt+F4");
+        QCOMPARE(p.dialog.KeyLabel(34)->text(),
+                 editor == SpecialLetterEditor::Trx30 ? "" : "Alt+F4");
     }
 
     // A button position of the disk palettes stands for one controller code.
@@ -124,46 +126,45 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("caret");
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QString>("expected"); // in the target's field
+        QTest::addColumn<QString>("expected");  // in the target's field
         QTest::addColumn<int>("expectedCaret"); // -1: not checked
         using E = SpecialLetterEditor;
-        const QStringList dead{"Shift+F10",     "Ctrl+F10",     "Alt+F4", "Alt+F9", "Alt+F10",
-                               "F11",           "F12",          "Ctrl+Shift+F1",   "Ctrl+Alt+F2",
-                               "Shift+Alt+F3"};
-        QTest::newRow("trx20 탄 then s") << E::Trx20 << 1 << "@1AB" << 0
-                                         << QStringList{"Shift+F1", "F3"} << "@1AB탄s" << -1;
-        QTest::newRow("trx20 click") << E::Trx20 << 1 << "@1AB" << 2 << QStringList{"#11"}
-                                     << "@1AB탄" << -1;
+        const QStringList dead{"Shift+F10",   "Ctrl+F10",    "Alt+F4", "Alt+F9",
+                               "Alt+F10",     "F11",         "F12",    "Ctrl+Shift+F1",
+                               "Ctrl+Alt+F2", "Shift+Alt+F3"};
+        QTest::newRow("trx20 탄 then s")
+            << E::Trx20 << 1 << "@1AB" << 0 << QStringList{"Shift+F1", "F3"} << "@1AB탄s" << -1;
+        QTest::newRow("trx20 click")
+            << E::Trx20 << 1 << "@1AB" << 2 << QStringList{"#11"} << "@1AB탄" << -1;
         QTest::newRow("trx20 at the end, caret at 1")
             << E::Trx20 << 1 << "@1AB" << 1 << QStringList{"Ctrl+F8", "Alt+F6"} << "@1AB배Ø" << -1;
-        QTest::newRow("trx20 into the work list") << E::Trx20 << 2 << "A" << 1
-                                                  << QStringList{"Ctrl+F9"} << "A스" << -1;
-        QTest::newRow("trx20 no target") << E::Trx20 << 0 << "A" << 1
-                                         << QStringList{"F1", "#11"} << "A" << -1;
+        QTest::newRow("trx20 into the work list")
+            << E::Trx20 << 2 << "A" << 1 << QStringList{"Ctrl+F9"} << "A스" << -1;
+        QTest::newRow("trx20 no target")
+            << E::Trx20 << 0 << "A" << 1 << QStringList{"F1", "#11"} << "A" << -1;
         QTest::newRow("trx20 dead keys") << E::Trx20 << 1 << "A" << 1 << dead << "A" << -1;
-        QTest::newRow("disc1 및 □") << E::Trx20Disc1 << 2 << "" << 0
-                                   << QStringList{"Shift+F6", "Alt+F7"} << "및□" << -1;
+        QTest::newRow("disc1 및 □")
+            << E::Trx20Disc1 << 2 << "" << 0 << QStringList{"Shift+F6", "Alt+F7"} << "및□" << -1;
         QTest::newRow("disc1 dead keys") << E::Trx20Disc1 << 2 << "A" << 1
                                          << dead + QStringList{"Ctrl+F8", "Ctrl+F9"} << "A" << -1;
-        QTest::newRow("disc2 반 연") << E::Trx20Disc2 << 2 << "" << 0
-                                    << QStringList{"Shift+F6", "Alt+F7"} << "반연" << -1;
-        QTest::newRow("disc2 Ctrl+F8 inert") << E::Trx20Disc2 << 2 << "A" << 1
-                                             << QStringList{"Ctrl+F8", "#28", "Alt+F1"} << "A"
-                                             << -1;
+        QTest::newRow("disc2 반 연")
+            << E::Trx20Disc2 << 2 << "" << 0 << QStringList{"Shift+F6", "Alt+F7"} << "반연" << -1;
+        QTest::newRow("disc2 Ctrl+F8 inert")
+            << E::Trx20Disc2 << 2 << "A" << 1 << QStringList{"Ctrl+F8", "#28", "Alt+F1"} << "A"
+            << -1;
         QTest::newRow("disc2 dead keys") << E::Trx20Disc2 << 2 << "A" << 1 << dead << "A" << -1;
-        QTest::newRow("trx30 between A and B") << E::Trx30 << 1 << "@2AB" << 3
-                                               << QStringList{"Shift+F6"} << "@2A반B" << 4;
-        QTest::newRow("trx30 at the start") << E::Trx30 << 1 << "@2AB" << 0 << QStringList{"F3"}
-                                            << "s@2AB" << 1;
-        QTest::newRow("trx30 at the end") << E::Trx30 << 2 << "@2AB" << 4
-                                          << QStringList{"Ctrl+F10"} << "@2AB열" << 5;
+        QTest::newRow("trx30 between A and B")
+            << E::Trx30 << 1 << "@2AB" << 3 << QStringList{"Shift+F6"} << "@2A반B" << 4;
+        QTest::newRow("trx30 at the start")
+            << E::Trx30 << 1 << "@2AB" << 0 << QStringList{"F3"} << "s@2AB" << 1;
+        QTest::newRow("trx30 at the end")
+            << E::Trx30 << 2 << "@2AB" << 4 << QStringList{"Ctrl+F10"} << "@2AB열" << 5;
         QTest::newRow("trx30 one after the other")
             << E::Trx30 << 1 << "@2AB" << 2 << QStringList{"Shift+F1", "#12", "Alt+F8"}
             << "@2탄소력AB" << 5;
-        QTest::newRow("trx30 dead keys") << E::Trx30 << 1 << "@2AB" << 3
-                                         << QStringList{"Alt+F4", "Alt+F9", "Alt+F10", "F11",
-                                                        "Ctrl+Shift+F5"}
-                                         << "@2AB" << 3;
+        QTest::newRow("trx30 dead keys")
+            << E::Trx30 << 1 << "@2AB" << 3
+            << QStringList{"Alt+F4", "Alt+F9", "Alt+F10", "F11", "Ctrl+Shift+F5"} << "@2AB" << 3;
     }
     void keys_insertLetters() {
         QFETCH(SpecialLetterEditor, editor);
@@ -199,11 +200,16 @@ private slots:
         QTest::addColumn<SpecialLetterEditor>("editor");
         QTest::addColumn<QString>("close");
         QTest::addColumn<QString>("inserted");
-        QTest::newRow("trx20 Esc") << SpecialLetterEditor::Trx20 << "Esc" << "@";
-        QTest::newRow("disc1 ScmdExit") << SpecialLetterEditor::Trx20Disc1 << "ScmdExit" << "@";
-        QTest::newRow("disc2 window close") << SpecialLetterEditor::Trx20Disc2 << "close" << "@";
-        QTest::newRow("trx30 Enter on ScmdExit") << SpecialLetterEditor::Trx30 << "Enter" << "@";
-        QTest::newRow("hvl5 Esc") << SpecialLetterEditor::Hvl5 << "Esc" << "S001";
+        QTest::newRow("trx20 Esc") << SpecialLetterEditor::Trx20 << "Esc"
+                                   << "@";
+        QTest::newRow("disc1 ScmdExit") << SpecialLetterEditor::Trx20Disc1 << "ScmdExit"
+                                        << "@";
+        QTest::newRow("disc2 window close") << SpecialLetterEditor::Trx20Disc2 << "close"
+                                            << "@";
+        QTest::newRow("trx30 Enter on ScmdExit") << SpecialLetterEditor::Trx30 << "Enter"
+                                                 << "@";
+        QTest::newRow("hvl5 Esc") << SpecialLetterEditor::Hvl5 << "Esc"
+                                  << "S001";
     }
     void show_modalThenTargetZero() {
         QFETCH(SpecialLetterEditor, editor);

@@ -66,34 +66,34 @@ FomHVL5SpecialLetter::FomHVL5SpecialLetter(QWidget* parent)
     setModal(true);
 
     form_ = new ScreenForm(
-        this, {.fields = {{.name = "TxtSpecialLetter",
-                           .maxLength = 500,
-                           .hidden = true,
-                           .column = store::col::S_SpecialLetter}},
-               .lists = {{.name = "CboModeSelect",
-                          .panel = "SpanModeSelect",
-                          .caption = "모드 선택 :",
-                          .items = {{"입력 모드", kInputMode}, {"수정 모드", kModifyMode}}}},
-               .grids = {{.name = "FlxSpecialLetter",
-                          .columns = {{.header = "번호", .width = 60, .alignment = Qt::AlignCenter},
-                                      {.header = "특수문자", .width = 200},
-                                      {.header = "기능키", .width = 110,
-                                       .alignment = Qt::AlignCenter},
-                                      {.header = "컨트롤러 주소", .width = 120,
-                                       .alignment = Qt::AlignCenter}},
-                          .keyColumn = kIdColumn}},
-               .buttons = {{.name = "ScmdAmendment",
-                            .caption = "수 정",
-                            .onClick = [this] { ScmdAmendment_Click(); },
-                            .enterClicks = true,
-                            .hidden = true},
-                           {.name = "ScmdExit",
-                            .caption = "닫기[Esc]",
-                            .onClick = [this] { ScmdExit_Click(); },
-                            .enterClicks = true}},
-               .tabOrder = {"CboModeSelect", "FlxSpecialLetter", "TxtSpecialLetter",
-                            "ScmdAmendment", "ScmdExit"},
-               .onEsc = [this] { ScmdExit_Click(); }});
+        this,
+        {.fields = {{.name = "TxtSpecialLetter",
+                     .maxLength = 500,
+                     .hidden = true,
+                     .column = store::col::S_SpecialLetter}},
+         .lists = {{.name = "CboModeSelect",
+                    .panel = "SpanModeSelect",
+                    .caption = "모드 선택 :",
+                    .items = {{"입력 모드", kInputMode}, {"수정 모드", kModifyMode}}}},
+         .grids =
+             {{.name = "FlxSpecialLetter",
+               .columns = {{.header = "번호", .width = 60, .alignment = Qt::AlignCenter},
+                           {.header = "특수문자", .width = 200},
+                           {.header = "기능키", .width = 110, .alignment = Qt::AlignCenter},
+                           {.header = "컨트롤러 주소", .width = 120, .alignment = Qt::AlignCenter}},
+               .keyColumn = kIdColumn}},
+         .buttons = {{.name = "ScmdAmendment",
+                      .caption = "수 정",
+                      .onClick = [this] { ScmdAmendment_Click(); },
+                      .enterClicks = true,
+                      .hidden = true},
+                     {.name = "ScmdExit",
+                      .caption = "닫기[Esc]",
+                      .onClick = [this] { ScmdExit_Click(); },
+                      .enterClicks = true}},
+         .tabOrder = {"CboModeSelect", "FlxSpecialLetter", "TxtSpecialLetter", "ScmdAmendment",
+                      "ScmdExit"},
+         .onEsc = [this] { ScmdExit_Click(); }});
     CboModeSelect = form_->List(QStringLiteral("CboModeSelect"));
     SpanModeSelect = form_->Panel(QStringLiteral("CboModeSelect"));
     TxtSpecialLetter = form_->Text(QStringLiteral("TxtSpecialLetter"));
@@ -103,8 +103,8 @@ FomHVL5SpecialLetter::FomHVL5SpecialLetter(QWidget* parent)
 
     // The function keys insert from every control, in both modes.
     for (int n = 0; n < 10; ++n) {
-        for (Qt::KeyboardModifier mod : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
-                                         Qt::AltModifier}) {
+        for (Qt::KeyboardModifier mod :
+             {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
             const QKeyCombination key(mod, Qt::Key(Qt::Key_F1 + n));
             if (SpecialLetterRowOfKey(key) > 0) {
                 form_->Behaviour()->BindKey(key, [this, key] { FunctionKey(key); });
@@ -198,11 +198,12 @@ store::Status FomHVL5SpecialLetter::fillGrid() {
             break;
         }
         cells << QString::number(key.value());
-        for (const QLatin1StringView column : {store::col::S_SpecialLetter, store::col::S_FunctionKey,
-                                               store::col::S_ControllerAddress}) {
+        for (const QLatin1StringView column :
+             {store::col::S_SpecialLetter, store::col::S_FunctionKey,
+              store::col::S_ControllerAddress}) {
             const store::Result<QVariant> value = rs.Value(column);
-            const store::Result<QString> text =
-                value ? store::ToText(value.value(), column) : store::Result<QString>(value.error());
+            const store::Result<QString> text = value ? store::ToText(value.value(), column)
+                                                      : store::Result<QString>(value.error());
             if (!text) {
                 failure = connection.Error(text.error().kind, text.error().reason);
                 break;
@@ -212,6 +213,14 @@ store::Status FomHVL5SpecialLetter::fillGrid() {
         if (failure.ok()) {
             rows.append(cells);
         }
+    }
+    // A table without rows leaves the conversion's letters as they were, but
+    // this screen has nothing to show or insert: say so.
+    if (failure.ok() && rows.isEmpty()) {
+        failure = connection.Error(store::StoreError::Kind::Failed,
+                                   QStringLiteral("특수문자 테이블(SpecialLetter)에 행이 없습니다. "
+                                                  "%1개가 있어야 합니다.")
+                                       .arg(hvl5::SpecialLetterTable::kSlots));
     }
     rs.Close();
     connection.Close();
@@ -287,9 +296,9 @@ void FomHVL5SpecialLetter::ScmdAmendment_Click() {
             return;
         }
         store::Recordset rs;
-        if (!rs.Open(store::QueryText::ByKey(store::Table::SpecialLetter,
-                                             Shared().SelectedRecordId),
-                     connection)
+        if (!rs.Open(
+                   store::QueryText::ByKey(store::Table::SpecialLetter, Shared().SelectedRecordId),
+                   connection)
                  .ReportIfFailed()) {
             return;
         }

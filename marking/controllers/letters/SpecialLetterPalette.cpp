@@ -27,17 +27,17 @@ const QList<PaletteSpec>& palettes() {
     static const QList<PaletteSpec> all{
         {.name = "FomTRX20SpecialLetter",
          .windowTitle = kTrx20Title,
-         .captions = {"@",  "r",  "s",  "t", "u",  "v",  "w",  "x",  "y",  "z",   //
-                      "탄", "소", "강", "관", "연", "료", "용", "압", "",   "",    //
-                      "구", "조", "력", "수", "일", "반", "가", "배", "스", "",    //
+         .captions = {"@",  "r",  "s",  "t",  "u",  "v",  "w",  "x",  "y",  "z", //
+                      "탄", "소", "강", "관", "연", "료", "용", "압", "",   "",  //
+                      "구", "조", "력", "수", "일", "반", "가", "배", "스", "",  //
                       "▲",  "㉿", "ⓙ",  "",   "품", "Ø",  "□",  "ⓐ",  "",   ""}},
         {.name = "FomTRX20SpecialLetter_1",
          .windowTitle = kTrx20Title,
          .headingName = "SSPanel43",
          .heading = "디스크 1",
-         .captions = {"@",  "r",  "s",  "t",  "u",  "v",  "w",  "x",  "y",  "z",  //
-                      "탄", "소", "강", "관", "일", "및", "용", "압", "열", "",   //
-                      "교", "력", "환", "기", "보", "러", "배", "",   "",   "",   //
+         .captions = {"@",  "r",  "s",  "t",  "u",  "v",  "w",  "x",  "y",  "z", //
+                      "탄", "소", "강", "관", "일", "및", "용", "압", "열", "",  //
+                      "교", "력", "환", "기", "보", "러", "배", "",   "",   "",  //
                       "▲",  "㉿", "ⓙ",  "",   "품", "Ø",  "□",  "ⓐ",  "",   ""}},
         // Command28 shows "료" and inserts nothing: the disk's glyph at that
         // position is not settled.
@@ -45,9 +45,9 @@ const QList<PaletteSpec>& palettes() {
          .windowTitle = kTrx20Title,
          .headingName = "SSPanel43",
          .heading = "디스크 2",
-         .captions = {"@",  "r",  "s",  "t",  "u",  "v",  "w",  "x",  "y",  "z",  //
-                      "탄", "소", "강", "관", "일", "반", "용", "도", "구", "",   //
-                      "조", "시", "가", "기", "계", "스", "배", "료", "",   "",   //
+         .captions = {"@",  "r",  "s",  "t",  "u",  "v",  "w",  "x",  "y",  "z", //
+                      "탄", "소", "강", "관", "일", "반", "용", "도", "구", "",  //
+                      "조", "시", "가", "기", "계", "스", "배", "료", "",   "",  //
                       "",   "㉿", "ⓙ",  "",   "품", "Ø",  "연", "ⓐ",  "",   ""},
          .inert = {28}},
         {.name = "FomTRX30SpecialLetter",
@@ -83,8 +83,8 @@ const PaletteSpec* PaletteOf(SpecialLetterEditor editor) {
 }
 
 QKeyCombination PaletteKey(int n) {
-    static constexpr Qt::KeyboardModifier kRowModifier[] = {
-        Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier};
+    static constexpr Qt::KeyboardModifier kRowModifier[] = {Qt::NoModifier, Qt::ShiftModifier,
+                                                            Qt::ControlModifier, Qt::AltModifier};
     const int i = n - 1;
     return QKeyCombination(kRowModifier[i / 10], Qt::Key(Qt::Key_F1 + i % 10));
 }
@@ -134,8 +134,8 @@ SpecialLetterPalette::SpecialLetterPalette(const PaletteSpec& spec, QWidget* par
         const QString letter = spec_.captions.value(n - 1).trimmed();
         button->setEnabled(!letter.isEmpty() && !spec_.inert.contains(n));
 
-        auto* key = new QLabel(spec_.blankKeyLabels.contains(n) ? QString() : PaletteKeyLabel(n),
-                               this);
+        auto* key =
+            new QLabel(spec_.blankKeyLabels.contains(n) ? QString() : PaletteKeyLabel(n), this);
         key->setObjectName(QStringLiteral("LblKey%1").arg(n));
         key->setFont(keyFont);
         key->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

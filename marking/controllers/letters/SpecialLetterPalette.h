@@ -28,12 +28,12 @@ inline constexpr int kPaletteButtons = 40; // Command1 .. Command40, 4 rows of 1
 // What one palette shows and does. Command n (1-based) is clicked by F1..F10
 // in its row: row 1 without a modifier, row 2 with Shift, 3 with Ctrl, 4 with Alt.
 struct PaletteSpec {
-    QString name;        // the screen's object name, "FomTRX20SpecialLetter_1"
-    QString windowTitle; // "TRX-20 특수문자 입력(ORVEL 소경 4호기)"
-    QString headingName; // "SSPanel43", "Label2"; empty: no heading
-    QString heading;     // "디스크 1"
-    QStringList captions; // 40 button captions, Command1 first; "" has no caption
-    QList<int> inert;     // captioned buttons that insert nothing
+    QString name;              // the screen's object name, "FomTRX20SpecialLetter_1"
+    QString windowTitle;       // "TRX-20 특수문자 입력(ORVEL 소경 4호기)"
+    QString headingName;       // "SSPanel43", "Label2"; empty: no heading
+    QString heading;           // "디스크 1"
+    QStringList captions;      // 40 button captions, Command1 first; "" has no caption
+    QList<int> inert;          // captioned buttons that insert nothing
     QList<int> blankKeyLabels; // buttons whose key label panel stays empty
     Insertion insertion = Insertion::AtEnd;
 };

@@ -1,13 +1,14 @@
 #pragma once
 
-// The marking data fields the special letter editors write into, and a
-// program directory with the delivered database files.
+// The marking data fields the special letter editors write into, a program
+// directory with the delivered database files, and a shown window.
 
 #include "common/ProgramDirectory.h"
 #include "controllers/MarkingDataFocus.h"
 #include "store/Schema.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,8 +19,8 @@ namespace letterstest {
 
 using namespace marking;
 
-// The marking data field (TxtData) of the screen registered for one
-// SpecialLetterTarget, in a window of its own.
+// TxtData of the screen registered for one SpecialLetterTarget: appends and
+// inserts at the caret as a line edit does.
 struct TargetField : MarkingDataFocus {
     QWidget window;
     QLineEdit* field = new QLineEdit(&window);
@@ -27,8 +28,6 @@ struct TargetField : MarkingDataFocus {
 
     explicit TargetField(int t)
         : target(t) {
-        window.setObjectName(QStringLiteral("Screen%1").arg(t));
-        field->setMaxLength(500);
         SetMarkingDataFocus(target, this);
     }
     ~TargetField() override { SetMarkingDataFocus(target, nullptr); }
@@ -41,44 +40,47 @@ struct TargetField : MarkingDataFocus {
     void AppendMarkingData(const QString& letter) override {
         field->setText(field->text() + letter);
     }
-    void InsertMarkingDataAtCaret(const QString& letter) override {
-        const int at = field->cursorPosition();
-        QString text = field->text();
-        text.insert(at, letter);
-        field->setText(text);
-        field->setCursorPosition(at + static_cast<int>(letter.size()));
-    }
+    void InsertMarkingDataAtCaret(const QString& letter) override { field->insert(letter); }
 };
 
-// A temporary program directory holding the delivered database files.
 struct ProgramDir {
     QTemporaryDir dir;
     ProgramDir() {
-        const store::Status made = store::CreateDatabaseFiles(dir.path(), false);
-        if (!made.ok())
+        if (const store::Status made = store::CreateDatabaseFiles(dir.path(), false); !made.ok())
             qFatal("cannot make the databases: %s", qPrintable(made.error().Text()));
         SetProgramDirectory(dir.path());
     }
     QString path() const { return dir.path(); }
 };
 
+inline bool ShowActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 // Runs `act` on the modal dialog once it is open (the call that opens it
-// does not return before it is closed). `act` must close it.
+// returns only when it is closed); `act` must close it.
 inline void WhenModalOpen(std::function<void(QWidget*)> act) {
     auto* poll = new QTimer;
     poll->setInterval(10);
-    int rounds = 0;
-    QObject::connect(poll, &QTimer::timeout, [poll, act, rounds]() mutable {
+    QObject::connect(poll, &QTimer::timeout, [poll, act, rounds = 0]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal || ++rounds > 1000) {
-            poll->stop();
             poll->deleteLater();
-            if (modal) {
+            poll->stop();
+            if (modal)
                 act(modal);
-            }
         }
     });
     poll->start();
+}
+
+// A key such as "Shift+F1" to the focused control of window w.
+inline void PressKey(QWidget& w, const QString& key) {
+    const QKeyCombination k = QKeySequence(key)[0];
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == &w ? focus : &w, k.key(), k.keyboardModifiers());
 }
 
 } // namespace letterstest

@@ -104,31 +104,17 @@ private slots:
         QVERIFY(port_.Entries().isEmpty());
     }
 
-    // The key label of every row (S_FunctionKey) is the key that inserts it.
-    void functionKeys_labelOfEveryRowInsertsIt() {
-        auto s = open();
-        Shared().SpecialLetterTarget = 2;
-        int keyed = 0;
-        for (int r = 1; r < s->Grid().Rows(); ++r) {
-            if (s->Grid().Text(r, 2).isEmpty())
-                continue;
-            ++keyed;
-            workList_->Set("", 0);
-            PressKey(*s, s->Grid().Text(r, 2));
-            QCOMPARE(workList_->field->text(), QString("L%1").arg(r));
-        }
-        QCOMPARE(keyed, 39);
-    }
-
     void functionKeys_insertListedRow_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("row"); // 0: nothing inserted
         QTest::newRow("F3") << "F3" << 0 << 3;
         QTest::newRow("Shift+F10") << "Shift+F10" << 0 << 20;
+        QTest::newRow("Ctrl+F1") << "Ctrl+F1" << 0 << 21;
         QTest::newRow("Alt+F3") << "Alt+F3" << 0 << 33;
         QTest::newRow("Alt+F4") << "Alt+F4" << 0 << 0;
         QTest::newRow("Alt+F5") << "Alt+F5" << 0 << 34;
+        QTest::newRow("Alt+F10") << "Alt+F10" << 0 << 39;
         QTest::newRow("F11") << "F11" << 0 << 0;
         QTest::newRow("Ctrl+Shift+F1") << "Ctrl+Shift+F1" << 0 << 0;
         QTest::newRow("modify mode F7") << "F7" << 1 << 7;

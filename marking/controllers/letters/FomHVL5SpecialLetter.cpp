@@ -78,7 +78,7 @@ FomHVL5SpecialLetter::FomHVL5SpecialLetter(QWidget* parent)
          .grids =
              {{.name = "FlxSpecialLetter",
                .columns = {{.header = "번호", .width = 60, .alignment = Qt::AlignCenter},
-                           {.header = "특수문자", .width = 200},
+                           {.header = "특수문자", .width = 228},
                            {.header = "기능키", .width = 110, .alignment = Qt::AlignCenter},
                            {.header = "컨트롤러 주소", .width = 120, .alignment = Qt::AlignCenter}},
                .keyColumn = kIdColumn}},

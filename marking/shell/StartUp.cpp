@@ -3,6 +3,8 @@
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/widgets/QtMessagePort.h"
+#include "controllers/letters/FomHVL5SpecialLetter.h"
+#include "controllers/letters/SpecialLetterPalette.h"
 #include "shell/FomEnd.h"
 #include "shell/FomInformation.h"
 #include "shell/FomPassword.h"
@@ -82,6 +84,9 @@ int takeScreenshots(MFomMain& window, const QString& dir) {
     dialog(new FomPassword(&window));
     dialog(new FomPasswordChange(&window));
     dialog(new FomProgramDeveloper(&window));
+    dialog(new letters::SpecialLetterPalette(*letters::PaletteOf(SpecialLetterEditor::Trx20),
+                                             &window));
+    dialog(new letters::FomHVL5SpecialLetter(&window));
     return failures == 0 ? 0 : 1;
 }
 

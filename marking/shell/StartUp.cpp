@@ -10,6 +10,7 @@
 #include "shell/FomProgramDeveloper.h"
 #include "shell/MFomMain.h"
 #include "shell/SingleInstance.h"
+#include "report/screen/FomWorkReport.h"
 #include "store/screen/FomProgramSetting.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@ void RegisterDeliveredScreens() {
     MFomMain::SetScreenFactory(ScreenId::ProgramSetting, [](QWidget* parent) {
         return new store::FomProgramSetting(parent);
     });
+    MFomMain::SetScreenFactory(ScreenId::WorkReport, [](QWidget* p) { return new report::FomWorkReport(p); });
 }
 
 namespace {

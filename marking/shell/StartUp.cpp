@@ -3,6 +3,7 @@
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/widgets/QtMessagePort.h"
+#include "report/screen/FomWorkReport.h"
 #include "shell/FomEnd.h"
 #include "shell/FomInformation.h"
 #include "shell/FomPassword.h"
@@ -10,7 +11,6 @@
 #include "shell/FomProgramDeveloper.h"
 #include "shell/MFomMain.h"
 #include "shell/SingleInstance.h"
-#include "report/screen/FomWorkReport.h"
 #include "store/screen/FomProgramSetting.h"
 
 #include <QApplication>
@@ -29,7 +29,8 @@ void RegisterDeliveredScreens() {
     MFomMain::SetScreenFactory(ScreenId::ProgramSetting, [](QWidget* parent) {
         return new store::FomProgramSetting(parent);
     });
-    MFomMain::SetScreenFactory(ScreenId::WorkReport, [](QWidget* p) { return new report::FomWorkReport(p); });
+    MFomMain::SetScreenFactory(ScreenId::WorkReport,
+                               [](QWidget* p) { return new report::FomWorkReport(p); });
 }
 
 namespace {

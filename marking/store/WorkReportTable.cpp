@@ -8,9 +8,9 @@
 namespace marking::store {
 
 const QStringList& WorkReportTable::Columns() {
-    static const QStringList columns{col::R_ID,   col::R_Date,   col::R_WorkTeam,
-                                     col::R_MarkingMethod,       col::R_Data,
-                                     col::R_Length, col::R_WorkVolume};
+    static const QStringList columns{
+        col::R_ID,   col::R_Date,   col::R_WorkTeam,  col::R_MarkingMethod,
+        col::R_Data, col::R_Length, col::R_WorkVolume};
     return columns;
 }
 

@@ -15,10 +15,11 @@ class TestWorkReportTable : public QObject {
     // nulls.
     static bool fill(const TestProgramDir& dir) {
         RawDb raw(dir.file("Report.mdb"));
-        const QVariantList rows[] = {{"2006-10-01", 3, "단마킹", "B", 6000, 2},
-                                     {"2006-09-30", 3, "연속마킹", "A", 5800, 4},
-                                     {"2006-09-30", 1, "단마킹", "C", 6000, 1},
-                                     {"2006-10-02", 3, QVariant(), QVariant(), QVariant(), QVariant()}};
+        const QVariantList rows[] = {
+            {"2006-10-01", 3, "단마킹", "B", 6000, 2},
+            {"2006-09-30", 3, "연속마킹", "A", 5800, 4},
+            {"2006-09-30", 1, "단마킹", "C", 6000, 1},
+            {"2006-10-02", 3, QVariant(), QVariant(), QVariant(), QVariant()}};
         for (const QVariantList& r : rows) {
             if (!raw.exec("INSERT INTO WorkReport (R_Date, R_WorkTeam, R_MarkingMethod, R_Data, "
                           "R_Length, R_WorkVolume) VALUES (?, ?, ?, ?, ?, ?)",
@@ -67,7 +68,7 @@ private slots:
         QVERIFY(conn.Open(dir.path(), DatabaseFile::Report).ok());
         for (const QString& text :
              {QueryText::AllByKey(Table::MarkingWork), QStringLiteral("select * from WorkReport; "
-                                                                       "drop table WorkReport")}) {
+                                                                      "drop table WorkReport")}) {
             const auto read = WorkReportTable::Read(conn, text);
             QVERIFY(!read.ok());
             QCOMPARE(read.error().kind, StoreError::Kind::UnknownQuery);

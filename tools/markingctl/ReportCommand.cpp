@@ -62,9 +62,8 @@ int plantPdf(const Args& a, const QString& pdf) {
         throw UsageError{QStringLiteral("--team goes with --from and --to")};
     }
     ReportResult<ReportLayout> layout =
-        a.positionals().isEmpty()
-            ? ParseLayout(DefaultLayoutText(), LayoutFileName())
-            : ReadProgramLayout(QDir(a.positionals().first()).absolutePath());
+        a.positionals().isEmpty() ? ParseLayout(DefaultLayoutText(), LayoutFileName())
+                                  : ReadProgramLayout(QDir(a.positionals().first()).absolutePath());
     if (!layout)
         return DataError(layout.error().Text());
 

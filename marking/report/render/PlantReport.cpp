@@ -10,9 +10,9 @@ QString StationField() {
 
 const QStringList& ListedFields(bool withStation) {
     namespace col = store::col;
-    static const QStringList local{col::R_NO,     col::R_Date,   col::R_WorkTeam,
-                                   col::R_MarkingMethod,         col::R_Data,
-                                   col::R_Length, col::R_WorkVolume, col::R_ID};
+    static const QStringList local{
+        col::R_NO,   col::R_Date,   col::R_WorkTeam,   col::R_MarkingMethod,
+        col::R_Data, col::R_Length, col::R_WorkVolume, col::R_ID};
     static const QStringList plant = local + QStringList{StationField()};
     return withStation ? plant : local;
 }

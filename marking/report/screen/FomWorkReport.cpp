@@ -35,7 +35,7 @@ namespace marking::report {
 namespace {
 
 constexpr int kFirstYear = 2003;
-constexpr int kColumns = 8;  // NO .. R_ID
+constexpr int kColumns = 8; // NO .. R_ID
 constexpr int kKeyColumn = 7;
 constexpr int kStationColumn = 8;
 
@@ -78,8 +78,14 @@ void tell(const QString& text, const QString& title) {
 QStringList listedRow(const QStringList& stored, int number) {
     bool isCode = false;
     const int team = stored.at(2).toInt(&isCode);
-    return {QString::number(number), stored.at(1), isCode ? WorkTeamListText(team) : QString(),
-            stored.at(3), stored.at(4), stored.at(5), stored.at(6), stored.at(0)};
+    return {QString::number(number),
+            stored.at(1),
+            isCode ? WorkTeamListText(team) : QString(),
+            stored.at(3),
+            stored.at(4),
+            stored.at(5),
+            stored.at(6),
+            stored.at(0)};
 }
 
 } // namespace
@@ -118,80 +124,79 @@ void FomWorkReport::buildControls() {
     const QList<ListItem> years = yearItems();
     const Qt::Alignment centre = Qt::AlignCenter;
     form_ = new ScreenForm(
-        this,
-        {.lists = {{.name = "CboSearchMethod",
-                    .panel = "SpanSearchMethod",
-                    .caption = "검색 방법 :",
-                    .items = ItemsByPosition({"금일 작업내역 검색", "기간 입력 검색"})},
-                   {.name = "CboStartYear",
-                    .panel = "SpanStartDate",
-                    .caption = "시작 일자 :",
-                    .items = years,
-                    .hidden = true},
-                   {.name = "CboStartMonth", .panel = "SpanStartDate", .hidden = true},
-                   {.name = "CboStartDay", .panel = "SpanStartDate", .hidden = true},
-                   {.name = "CboEndYear",
-                    .panel = "SpanEndDate",
-                    .caption = "종료 일자 :",
-                    .items = years,
-                    .hidden = true},
-                   {.name = "CboEndMonth", .panel = "SpanEndDate", .hidden = true},
-                   {.name = "CboEndDay", .panel = "SpanEndDate", .hidden = true},
-                   {.name = "CboWorkTeam",
-                    .panel = "SpanWorkTeam",
-                    .caption = "근무 조 :",
-                    .items = ItemsByPosition({"A 조", "B 조", "C 조", "D 조", "E 조"})},
-                   {.name = "CboPrintData",
-                    .panel = "SpanPrintData",
-                    .caption = "데이터 :",
-                    .items = ItemsByPosition({"프린트 후 삭제안함", "프린트 후 삭제"})},
-                   {.name = "CboDataSource",
-                    .panel = "SpanDataSource",
-                    .caption = "검색 대상 :",
-                    .items = ItemsByPosition({"이 스테이션", "전체 스테이션"}),
-                    .hidden = !central_.Enabled()}},
-         .grids = {{.name = "FlxWorkReport",
-                    .panel = "SpanWorkReport",
-                    .caption = "마킹 작업 현황 ",
-                    .columns = {{.header = "NO", .width = 50, .alignment = centre},
-                                {.header = "날     짜", .width = 100, .alignment = centre},
-                                {.header = "근무 조", .width = 70, .alignment = centre},
-                                {.header = "마킹 방법", .width = 80, .alignment = centre},
-                                {.header = "마킹 데이터", .width = 400},
-                                {.header = "길이", .width = 70, .alignment = centre},
-                                {.header = "작업 본수", .width = 80, .alignment = centre},
-                                {.header = "", .alignment = centre, .hidden = true}}, // R_ID
-                    .keyColumn = kKeyColumn}},
-         .buttons = {{.name = "ScmdCalculator",
-                      .caption = "계산기 [F5]",
-                      .key = Qt::Key_F5,
-                      .onClick = [this] { ScmdCalculator_Click(); }},
-                     {.name = "ScmdSearch",
-                      .caption = "조건검색 [F6]",
-                      .key = Qt::Key_F6,
-                      .onClick = [this] { ScmdSearch_Click(); }},
-                     {.name = "ScmdDelete",
-                      .caption = "삭   제 [F7]",
-                      .key = Qt::Key_F7,
-                      .onClick = [this] { ScmdDelete_Click(); }},
-                     {.name = "ScmdPrint",
-                      .caption = "프린트 [F8]",
-                      .key = Qt::Key_F8,
-                      .onClick = [this] { ScmdPrint_Click(); }},
-                     {.name = "ScmdAllDataSearch",
-                      .caption = "전체검색 [F9]",
-                      .key = Qt::Key_F9,
-                      .onClick = [this] { ScmdAllDataSearch_Click(); }},
-                     {.name = "ScmdEnd",
-                      .caption = "프로그램 종료[F10]",
-                      .key = Qt::Key_F10,
-                      .onClick = [this] { ScmdEnd_Click(); }}},
-         // The lists and buttons of the search first; the print option, the
-         // source, the all-records search and the grid after them.
-         .tabOrder = {"CboSearchMethod", "CboStartYear", "CboStartMonth", "CboStartDay",
-                      "CboEndYear", "CboEndMonth", "CboEndDay", "CboWorkTeam", "ScmdSearch",
-                      "ScmdPrint", "ScmdDelete", "ScmdCalculator", "ScmdEnd", "CboPrintData",
-                      "ScmdAllDataSearch", "CboDataSource", "FlxWorkReport"}});
+        this, {.lists = {{.name = "CboSearchMethod",
+                          .panel = "SpanSearchMethod",
+                          .caption = "검색 방법 :",
+                          .items = ItemsByPosition({"금일 작업내역 검색", "기간 입력 검색"})},
+                         {.name = "CboStartYear",
+                          .panel = "SpanStartDate",
+                          .caption = "시작 일자 :",
+                          .items = years,
+                          .hidden = true},
+                         {.name = "CboStartMonth", .panel = "SpanStartDate", .hidden = true},
+                         {.name = "CboStartDay", .panel = "SpanStartDate", .hidden = true},
+                         {.name = "CboEndYear",
+                          .panel = "SpanEndDate",
+                          .caption = "종료 일자 :",
+                          .items = years,
+                          .hidden = true},
+                         {.name = "CboEndMonth", .panel = "SpanEndDate", .hidden = true},
+                         {.name = "CboEndDay", .panel = "SpanEndDate", .hidden = true},
+                         {.name = "CboWorkTeam",
+                          .panel = "SpanWorkTeam",
+                          .caption = "근무 조 :",
+                          .items = ItemsByPosition({"A 조", "B 조", "C 조", "D 조", "E 조"})},
+                         {.name = "CboPrintData",
+                          .panel = "SpanPrintData",
+                          .caption = "데이터 :",
+                          .items = ItemsByPosition({"프린트 후 삭제안함", "프린트 후 삭제"})},
+                         {.name = "CboDataSource",
+                          .panel = "SpanDataSource",
+                          .caption = "검색 대상 :",
+                          .items = ItemsByPosition({"이 스테이션", "전체 스테이션"}),
+                          .hidden = !central_.Enabled()}},
+               .grids = {{.name = "FlxWorkReport",
+                          .panel = "SpanWorkReport",
+                          .caption = "마킹 작업 현황 ",
+                          .columns = {{.header = "NO", .width = 50, .alignment = centre},
+                                      {.header = "날     짜", .width = 100, .alignment = centre},
+                                      {.header = "근무 조", .width = 70, .alignment = centre},
+                                      {.header = "마킹 방법", .width = 80, .alignment = centre},
+                                      {.header = "마킹 데이터", .width = 400},
+                                      {.header = "길이", .width = 70, .alignment = centre},
+                                      {.header = "작업 본수", .width = 80, .alignment = centre},
+                                      {.header = "", .alignment = centre, .hidden = true}}, // R_ID
+                          .keyColumn = kKeyColumn}},
+               .buttons = {{.name = "ScmdCalculator",
+                            .caption = "계산기 [F5]",
+                            .key = Qt::Key_F5,
+                            .onClick = [this] { ScmdCalculator_Click(); }},
+                           {.name = "ScmdSearch",
+                            .caption = "조건검색 [F6]",
+                            .key = Qt::Key_F6,
+                            .onClick = [this] { ScmdSearch_Click(); }},
+                           {.name = "ScmdDelete",
+                            .caption = "삭   제 [F7]",
+                            .key = Qt::Key_F7,
+                            .onClick = [this] { ScmdDelete_Click(); }},
+                           {.name = "ScmdPrint",
+                            .caption = "프린트 [F8]",
+                            .key = Qt::Key_F8,
+                            .onClick = [this] { ScmdPrint_Click(); }},
+                           {.name = "ScmdAllDataSearch",
+                            .caption = "전체검색 [F9]",
+                            .key = Qt::Key_F9,
+                            .onClick = [this] { ScmdAllDataSearch_Click(); }},
+                           {.name = "ScmdEnd",
+                            .caption = "프로그램 종료[F10]",
+                            .key = Qt::Key_F10,
+                            .onClick = [this] { ScmdEnd_Click(); }}},
+               // The lists and buttons of the search first; the print option, the
+               // source, the all-records search and the grid after them.
+               .tabOrder = {"CboSearchMethod", "CboStartYear", "CboStartMonth", "CboStartDay",
+                            "CboEndYear", "CboEndMonth", "CboEndDay", "CboWorkTeam", "ScmdSearch",
+                            "ScmdPrint", "ScmdDelete", "ScmdCalculator", "ScmdEnd", "CboPrintData",
+                            "ScmdAllDataSearch", "CboDataSource", "FlxWorkReport"}});
 
     CboSearchMethod = form_->List("CboSearchMethod");
     CboStartYear = form_->List("CboStartYear");
@@ -210,8 +215,8 @@ void FomWorkReport::buildControls() {
     ScmdPrint = form_->Button("ScmdPrint");
     ScmdAllDataSearch = form_->Button("ScmdAllDataSearch");
     ScmdEnd = form_->Button("ScmdEnd");
-    SSPanelTitle = NewTitlePanel(QStringLiteral("작업현황 리포트"), this,
-                                 QStringLiteral("SSPanelTitle"));
+    SSPanelTitle =
+        NewTitlePanel(QStringLiteral("작업현황 리포트"), this, QStringLiteral("SSPanelTitle"));
     LblCentralDelivery = new QLabel(this);
     LblCentralDelivery->setObjectName(QStringLiteral("LblCentralDelivery"));
     LblCentralDelivery->setAlignment(Qt::AlignCenter);
@@ -235,7 +240,8 @@ void FomWorkReport::buildControls() {
 void FomWorkReport::layOut() {
     auto unit = [this](QComboBox* list, const QString& text) {
         auto* label = new QLabel(text, this);
-        label->setObjectName(list->objectName().replace(QStringLiteral("Cbo"), QStringLiteral("Lbl")));
+        label->setObjectName(
+            list->objectName().replace(QStringLiteral("Cbo"), QStringLiteral("Lbl")));
         label->setVisible(list->isVisibleTo(this));
         return label;
     };
@@ -249,9 +255,9 @@ void FomWorkReport::layOut() {
                              std::array{CboEndYear, CboEndMonth, CboEndDay}}) {
         grid->addWidget(form_->Panel(date[0]->objectName()), row, 0);
         int column = 1;
-        for (const auto& [list, text] : {std::pair{date[0], QStringLiteral("년")},
-                                         std::pair{date[1], QStringLiteral("월")},
-                                         std::pair{date[2], QStringLiteral("일")}}) {
+        for (const auto& [list, text] :
+             {std::pair{date[0], QStringLiteral("년")}, std::pair{date[1], QStringLiteral("월")},
+              std::pair{date[2], QStringLiteral("일")}}) {
             list->setMinimumWidth(list == date[0] ? 90 : 60);
             grid->addWidget(list, row, column++);
             grid->addWidget(unit(list, text), row, column++);
@@ -283,8 +289,8 @@ void FomWorkReport::layOut() {
     layout->addWidget(conditions);
     layout->addLayout(title);
     layout->addWidget(FlxWorkReport, 1);
-    layout->addLayout(form_->ButtonRow(
-        {"ScmdSearch", "ScmdAllDataSearch", "ScmdPrint", "ScmdDelete", "ScmdCalculator", "ScmdEnd"}));
+    layout->addLayout(form_->ButtonRow({"ScmdSearch", "ScmdAllDataSearch", "ScmdPrint",
+                                        "ScmdDelete", "ScmdCalculator", "ScmdEnd"}));
 }
 
 void FomWorkReport::showEvent(QShowEvent* event) {
@@ -347,9 +353,12 @@ bool FomWorkReport::dateRangeRefused() {
         return true;
     };
     const std::pair<QComboBox*, const char*> chosen[] = {
-        {CboStartYear, "시작일자 년도를 선택 하십시요."}, {CboStartMonth, "시작일자 월을 선택 하십시요."},
-        {CboStartDay, "시작일자 일을 선택 하십시요."},    {CboEndYear, "종료일자 년도를 선택 하십시요."},
-        {CboEndMonth, "종료일자 월을 선택 하십시요."},    {CboEndDay, "종료일자 일을 선택 하십시요."}};
+        {CboStartYear, "시작일자 년도를 선택 하십시요."},
+        {CboStartMonth, "시작일자 월을 선택 하십시요."},
+        {CboStartDay, "시작일자 일을 선택 하십시요."},
+        {CboEndYear, "종료일자 년도를 선택 하십시요."},
+        {CboEndMonth, "종료일자 월을 선택 하십시요."},
+        {CboEndDay, "종료일자 일을 선택 하십시요."}};
     for (const auto& [list, message] : chosen) {
         if (list->currentIndex() < 0)
             return refuse(QString::fromUtf8(message), list);
@@ -363,7 +372,8 @@ bool FomWorkReport::dateRangeRefused() {
     if (startYear > endYear)
         return refuse(QStringLiteral("시작일자 년도가 종료일자 년도보다 클 수 없습니다."),
                       CboEndYear);
-    const QString afterEnd = QStringLiteral("종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다.");
+    const QString afterEnd =
+        QStringLiteral("종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다.");
     if (startYear == endYear && startMonth > endMonth)
         return refuse(afterEnd, CboEndMonth);
     if (startYear == endYear && startMonth == endMonth && startDay > endDay)
@@ -464,7 +474,8 @@ void FomWorkReport::searchPlant(const central::SearchCriteria& criteria,
                 LblSearchState->setText(QStringLiteral("전체 스테이션 0건"));
                 tell(nothingFound, kInputTitle);
             } else {
-                LblSearchState->setText(QStringLiteral("전체 스테이션 %1건").arg(result.rows.size()));
+                LblSearchState->setText(
+                    QStringLiteral("전체 스테이션 %1건").arg(result.rows.size()));
                 Grid().AppendRows(PlantReportTable(result.rows).records);
             }
             emit PlantSearchFinished();
@@ -497,9 +508,9 @@ QList<QStringList> FomWorkReport::listedRows() const {
 // interrupted print left is dropped), written whole or not at all.
 bool FomWorkReport::writePrintCopy(const QList<QStringList>& rows) {
     namespace col = store::col;
-    static const QString columns[] = {col::R_NO,   col::R_Date,   col::R_WorkTeam,
-                                      col::R_MarkingMethod,       col::R_Data,
-                                      col::R_Length, col::R_WorkVolume};
+    static const QString columns[] = {
+        col::R_NO,   col::R_Date,   col::R_WorkTeam,  col::R_MarkingMethod,
+        col::R_Data, col::R_Length, col::R_WorkVolume};
     store::Connection print;
     if (!print.Open(store::DatabaseFile::Print).ReportIfFailed())
         return false;
@@ -581,7 +592,8 @@ void FomWorkReport::ScmdPrint_Click() {
     } else {
         ReportTable printFields;
         for (const store::ColumnDef& c :
-             store::FindTable(store::DatabaseFile::Print, store::TableName(store::Table::WorkReport))
+             store::FindTable(store::DatabaseFile::Print,
+                              store::TableName(store::Table::WorkReport))
                  ->columns)
             printFields.fields << c.name;
         if (ReportResult<ReportDocument> fits = ReportDocument::Create(layout.value(), printFields);
@@ -674,7 +686,8 @@ void FomWorkReport::ScmdCalculator_Click() {
     const QString shown = command.join(u' ');
     const QString program = command.takeFirst();
     if (!QProcess::startDetached(program, command))
-        tell(QStringLiteral("계산기를 시작할 수 없습니다. (%1)").arg(shown), QStringLiteral("확인!"));
+        tell(QStringLiteral("계산기를 시작할 수 없습니다. (%1)").arg(shown),
+             QStringLiteral("확인!"));
 }
 
 void FomWorkReport::ScmdEnd_Click() {

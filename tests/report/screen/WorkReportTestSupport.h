@@ -46,7 +46,8 @@ struct StationDir {
         store::Transaction tx(conn);
         for (int i = 1; i <= count; ++i) {
             namespace col = store::col;
-            const bool ok = rs.AddNew().ok() && rs.SetField(col::R_Date, store::DateText(day)).ok() &&
+            const bool ok = rs.AddNew().ok() &&
+                            rs.SetField(col::R_Date, store::DateText(day)).ok() &&
                             rs.SetField(col::R_WorkTeam, team).ok() &&
                             rs.SetField(col::R_MarkingMethod, QStringLiteral("단마킹")).ok() &&
                             rs.SetField(col::R_Data, tag + QString::number(i)).ok() &&

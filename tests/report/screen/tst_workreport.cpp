@@ -107,8 +107,8 @@ private slots:
         QCOMPARE(s->CboEndYear->itemText(s->CboEndYear->count() - 1), next);
         QCOMPARE(s->CboStartYear->currentIndex(), -1);
         QVERIFY(s->CboStartYear->isEnabled());
-        for (QComboBox* l : {s->CboStartMonth, s->CboStartDay, s->CboEndYear, s->CboEndMonth,
-                             s->CboEndDay})
+        for (QComboBox* l :
+             {s->CboStartMonth, s->CboStartDay, s->CboEndYear, s->CboEndMonth, s->CboEndDay})
             QVERIFY2(!l->isEnabled(), qPrintable(l->objectName()));
         QVERIFY(!s->LblCentralDelivery->isVisibleTo(&s.screen)); // central reporting off
 
@@ -153,28 +153,49 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("message"); // empty: accepted
         QTest::addColumn<QString>("focus");
-        QTest::newRow("no start year") << "" << "" << "시작일자 년도를 선택 하십시요."
+        QTest::newRow("no start year") << ""
+                                       << ""
+                                       << "시작일자 년도를 선택 하십시요."
                                        << "CboStartYear";
-        QTest::newRow("no start month") << "2006" << "" << "시작일자 월을 선택 하십시요."
+        QTest::newRow("no start month") << "2006"
+                                        << ""
+                                        << "시작일자 월을 선택 하십시요."
                                         << "CboStartMonth";
-        QTest::newRow("no start day") << "2006-9" << "" << "시작일자 일을 선택 하십시요."
+        QTest::newRow("no start day") << "2006-9"
+                                      << ""
+                                      << "시작일자 일을 선택 하십시요."
                                       << "CboStartDay";
-        QTest::newRow("no end year") << "2006-9-30" << "" << "종료일자 년도를 선택 하십시요."
+        QTest::newRow("no end year") << "2006-9-30"
+                                     << ""
+                                     << "종료일자 년도를 선택 하십시요."
                                      << "CboEndYear";
-        QTest::newRow("no end month") << "2006-9-30" << "2006" << "종료일자 월을 선택 하십시요."
+        QTest::newRow("no end month") << "2006-9-30"
+                                      << "2006"
+                                      << "종료일자 월을 선택 하십시요."
                                       << "CboEndMonth";
-        QTest::newRow("no end day") << "2006-9-30" << "2006-10" << "종료일자 일을 선택 하십시요."
+        QTest::newRow("no end day") << "2006-9-30"
+                                    << "2006-10"
+                                    << "종료일자 일을 선택 하십시요."
                                     << "CboEndDay";
         QTest::newRow("start year after end year")
-            << "2007-1-1" << "2006-12-31" << "시작일자 년도가 종료일자 년도보다 클 수 없습니다."
+            << "2007-1-1"
+            << "2006-12-31"
+            << "시작일자 년도가 종료일자 년도보다 클 수 없습니다."
             << "CboEndYear";
         QTest::newRow("start month after end month")
-            << "2006-10-1" << "2006-9-30" << "종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다."
+            << "2006-10-1"
+            << "2006-9-30"
+            << "종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다."
             << "CboEndMonth";
         QTest::newRow("start day after end day")
-            << "2006-5-20" << "2006-5-3" << "종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다."
+            << "2006-5-20"
+            << "2006-5-3"
+            << "종료일자 설정일 보다 시작일자 설정일이 클 수 없습니다."
             << "CboEndMonth";
-        QTest::newRow("9 before 10 as numbers") << "2006-9-30" << "2006-10-1" << "" << "";
+        QTest::newRow("9 before 10 as numbers") << "2006-9-30"
+                                                << "2006-10-1"
+                                                << ""
+                                                << "";
     }
     void dateRange_checksInOrder() {
         QFETCH(QString, start);
@@ -338,7 +359,8 @@ private slots:
         QTest::keyClick(s->CboWorkTeam, Qt::Key_F7);
         raw.exec("ROLLBACK");
         QCOMPARE(port_.Questions().size(), 1);
-        QCOMPARE(port_.Questions().first().text, QStringLiteral("검색한 데이터를 모두 삭제 하시겠습니까?"));
+        QCOMPARE(port_.Questions().first().text,
+                 QStringLiteral("검색한 데이터를 모두 삭제 하시겠습니까?"));
         QCOMPARE(port_.Questions().first().title, QStringLiteral("데이터 삭제!"));
         QCOMPARE(dir_->Data(), remaining);
         QCOMPARE(s->Grid().Rows(), fault.isEmpty() ? 1 : 4);

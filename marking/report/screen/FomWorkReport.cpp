@@ -162,7 +162,7 @@ void FomWorkReport::buildControls() {
                                       {.header = "날     짜", .width = 100, .alignment = centre},
                                       {.header = "근무 조", .width = 70, .alignment = centre},
                                       {.header = "마킹 방법", .width = 80, .alignment = centre},
-                                      {.header = "마킹 데이터", .width = 400},
+                                      {.header = "마킹 데이터", .width = 530},
                                       {.header = "길이", .width = 70, .alignment = centre},
                                       {.header = "작업 본수", .width = 80, .alignment = centre},
                                       {.header = "", .alignment = centre, .hidden = true}}, // R_ID
@@ -393,9 +393,17 @@ void FomWorkReport::resetGrid(bool withStation) {
     FlxWorkReport->setColumnCount(withStation ? kColumns + 1 : kColumns);
     if (withStation) {
         grid.SetText(0, kStationColumn, QStringLiteral("스테이션"));
-        FlxWorkReport->setColumnWidth(kStationColumn, 90);
+        fitStationColumn();
     }
     listsPlant_ = withStation;
+}
+
+// The station column takes its width from the marking text's.
+void FomWorkReport::fitStationColumn() {
+    constexpr int kDataColumn = 4, kStationWidth = 90;
+    FlxWorkReport->setColumnWidth(kStationColumn, kStationWidth);
+    FlxWorkReport->setColumnWidth(kDataColumn,
+                                  Grid().Spec().columns[kDataColumn].width - kStationWidth);
 }
 
 void FomWorkReport::ScmdSearch_Click() {
@@ -477,6 +485,7 @@ void FomWorkReport::searchPlant(const central::SearchCriteria& criteria,
                 LblSearchState->setText(
                     QStringLiteral("전체 스테이션 %1건").arg(result.rows.size()));
                 Grid().AppendRows(PlantReportTable(result.rows).records);
+                fitStationColumn(); // the fill gives the declared widths back
             }
             emit PlantSearchFinished();
         });

@@ -104,6 +104,7 @@ private:
     bool plantSelected() const;
     bool entryPasses() const;
     void resetGrid(bool withStation);
+    void fitStationColumn();
     QList<QStringList> listedRows() const;
     void search(const QString& query, const central::SearchCriteria& criteria,
                 const QString& nothingFound);

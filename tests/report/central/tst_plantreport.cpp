@@ -173,13 +173,22 @@ private slots:
 
     void cli_plantPdf_rangeOfOneTeam() {
         const QString pdf = here_->file(QStringLiteral("cli.pdf"));
-        QProcess p;
-        p.start(QDir(qEnvironmentVariable("MARKING_PROGRAM_DIR")).filePath("markingctl"),
-                {"report", "--central", url_, "--pdf", pdf, "--from", "2006-09-01", "--to",
-                 "2006-10-31", "--team", "3", here_->path()});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
-        const QJsonObject out = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        const auto markingctl = [&](const QString& url) {
+            QProcess p;
+            p.start(QDir(qEnvironmentVariable("MARKING_PROGRAM_DIR")).filePath("markingctl"),
+                    {"report", "--central", url, "--pdf", pdf, "--from", "2006-09-01", "--to",
+                     "2006-10-31", "--team", "3", here_->path()});
+            p.waitForFinished(60000);
+            return qMakePair(p.exitCode(),
+                             QJsonDocument::fromJson(p.readAllStandardOutput()).object());
+        };
+        const auto failed = markingctl(down());
+        QCOMPARE(failed.first, 1);
+        QVERIFY(
+            failed.second.value("error").toString().contains(QStringLiteral("연결할 수 없습니다")));
+        QVERIFY(!QFile::exists(pdf));
+        const auto [exitCode, out] = markingctl(url_);
+        QCOMPARE(exitCode, 0);
         QCOMPARE(out.value("rows").toInt(), 3);
         QCOMPARE(out.value("stations").toInt(), 2);
         const QString text = reporttest::PdfText(pdf);

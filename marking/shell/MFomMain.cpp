@@ -1,6 +1,7 @@
 #include "shell/MFomMain.h"
 
 #include "common/MessagePort.h"
+#include "common/SettingsStore.h"
 #include "common/SharedValues.h"
 #include "common/widgets/Modal.h"
 #include "common/widgets/ScreenBehaviour.h"
@@ -111,8 +112,10 @@ MFomMain::MFomMain(QWidget* parent)
     addSwitch(MnuProgramInformation, ScreenId::Information);
 
     // Switched off in the window's design and never switched on: shown greyed.
-    MnuReport->menuAction()->setEnabled(false);
-    MnuWorkReport->setEnabled(false);
+    // The work report opens only where the station's report option is on.
+    const bool workReport = WorkReportOptionEnabled() && HasScreenFactory(ScreenId::WorkReport);
+    MnuReport->menuAction()->setEnabled(workReport);
+    MnuWorkReport->setEnabled(workReport);
     MnuProrgamDeveloper->setEnabled(false);
 
     TmrComCheck = new QTimer(this);

@@ -5,6 +5,7 @@
 #include "common/widgets/QtMessagePort.h"
 #include "controllers/letters/FomHVL5SpecialLetter.h"
 #include "controllers/letters/SpecialLetterPalette.h"
+#include "report/screen/FomWorkReport.h"
 #include "shell/FomEnd.h"
 #include "shell/FomInformation.h"
 #include "shell/FomPassword.h"
@@ -30,6 +31,8 @@ void RegisterDeliveredScreens() {
     MFomMain::SetScreenFactory(ScreenId::ProgramSetting, [](QWidget* parent) {
         return new store::FomProgramSetting(parent);
     });
+    MFomMain::SetScreenFactory(ScreenId::WorkReport,
+                               [](QWidget* p) { return new report::FomWorkReport(p); });
 }
 
 namespace {

@@ -12,12 +12,13 @@ namespace store {
 
 namespace {
 
-// Opens Database.mdb of directory and query, walks its rows in one
-// transaction and deletes those that keep(rs) says to delete.
+// Opens file of directory and query, walks its rows in one transaction and
+// deletes those that shouldDelete(rs) says to delete.
 template <class Predicate>
-Status deleteWalk(const QString& directory, const QString& query, Predicate shouldDelete) {
+Status deleteWalk(const QString& directory, const QString& query, Predicate shouldDelete,
+                  DatabaseFile file = DatabaseFile::Database) {
     Connection conn;
-    if (Status s = conn.Open(directory, DatabaseFile::Database); !s)
+    if (Status s = conn.Open(directory, file); !s)
         return s;
     Recordset rs;
     if (Status s = rs.Open(query, conn); !s)
@@ -63,6 +64,10 @@ Status MarkingWorkDatabaseNullRecordDelete(const QString& directory) {
 
 Status MarkingDataAllDelete(const QString& directory) {
     return deleteWalk(directory, QueryText::All(Table::MarkingSetting), always);
+}
+
+Status PrintDataAllDelete(const QString& directory) {
+    return deleteWalk(directory, QueryText::All(Table::WorkReport), always, DatabaseFile::Print);
 }
 
 } // namespace store

@@ -6,7 +6,7 @@
 
 namespace marking {
 
-// The bulk deletions of Database.mdb in the program directory. Each walks its
+// The bulk deletions of Database.mdb (and Print.mdb) in the program directory. Each walks its
 // query's rows and deletes them in ONE transaction: it removes every row it
 // should or, when anything fails (missing file, locked file, a row that
 // cannot be deleted), none, and returns the error for the caller to show.
@@ -25,6 +25,9 @@ namespace store {
 Status MarkingWorkAllDelete(const QString& directory);
 Status MarkingWorkDatabaseNullRecordDelete(const QString& directory);
 Status MarkingDataAllDelete(const QString& directory);
+// Every row of table WorkReport of directory's Print.mdb ("select * from
+// WorkReport"): the print copy emptied after a print.
+Status PrintDataAllDelete(const QString& directory);
 } // namespace store
 
 } // namespace marking

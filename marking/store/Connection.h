@@ -62,10 +62,12 @@ public:
 private:
     // Rows are read and written through a Recordset over one of the
     // program's query texts; only the schema's set-up of a new file runs
-    // statements of its own (CREATE TABLE, the initial rows), and the outbox of
-    // central reporting its own table.
+    // statements of its own (CREATE TABLE, the initial rows), the outbox of
+    // central reporting its own table, and the work report its bulk reads and
+    // deletions by key.
     friend class Recordset;
     friend class OutboxTable;
+    friend class WorkReportTable;
     friend Status CreateDatabaseFile(const QString& path, DatabaseFile file, bool withInitialRows);
 
     // Runs one statement of the schema's set-up. Values are bound.

@@ -32,7 +32,10 @@ const Entry kCommands[] = {
     {"send", CmdSend,
      "send --controller trx20|trx30|hvl5 (--com N | --port PATH) [--db DIR] [--unchecked] [--] "
      "TEXT"},
-    {"report", CmdReport, "report --pdf FILE DIR", MakeOffscreenGuiApplication},
+    {"report", CmdReport,
+     "report --pdf FILE DIR | report --central URL --pdf FILE [--from DATE --to DATE] [--team N] "
+     "[DIR]",
+     MakeOffscreenGuiApplication},
     {"report sync", CmdReportSync, "report sync DIR [--central URL]"},
 };
 

@@ -11,6 +11,8 @@
 #include "shell/MFomMain.h"
 #include "shell/SingleInstance.h"
 #include "store/screen/FomProgramSetting.h"
+#include "work/screens/FomMarkingSetting.h"
+#include "work/screens/FomMarkingWorkState.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +29,11 @@ void RegisterDeliveredScreens() {
                                [](QWidget* parent) { return new FomInformation(parent); });
     MFomMain::SetScreenFactory(ScreenId::ProgramSetting, [](QWidget* parent) {
         return new store::FomProgramSetting(parent);
+    });
+    MFomMain::SetScreenFactory(ScreenId::MarkingSetting,
+                               [](QWidget* parent) { return new work::FomMarkingSetting(parent); });
+    MFomMain::SetScreenFactory(ScreenId::MarkingWorkState, [](QWidget* parent) {
+        return new work::FomMarkingWorkState(parent);
     });
 }
 

@@ -50,24 +50,34 @@ QString itemOf(const QStringList& items, const QVariant& code) {
     return c && *c >= 0 && *c < items.size() ? items.at(*c) : QString();
 }
 
-const QList<QString> kWorkColumns{col::W_ID,          col::W_MarkingMethod, col::W_Data,
-                                  col::W_Length,      col::W_Pi,            col::W_PipeVolume,
-                                  col::W_Reptition,   col::W_LengthYesorNo, col::W_UnitYesorNo,
-                                  col::W_Parenthesis, col::W_WorkTeam};
+const QList<QString> kWorkColumns{
+    col::W_ID,          col::W_MarkingMethod, col::W_Data,      col::W_Length,
+    col::W_Pi,          col::W_PipeVolume,    col::W_Reptition, col::W_LengthYesorNo,
+    col::W_UnitYesorNo, col::W_Parenthesis,   col::W_WorkTeam};
 
-WorkValues workOf(const Recordset& rs) {
+// The positions of kWorkColumns in a recordset, looked up once per query.
+struct WorkColumnIndexes {
+    int at[11];
+    explicit WorkColumnIndexes(const Recordset& rs) {
+        for (int i = 0; i < 11; ++i) {
+            at[i] = rs.ColumnIndex(kWorkColumns.at(i));
+        }
+    }
+};
+
+WorkValues workOf(const Recordset& rs, const WorkColumnIndexes& c) {
     WorkValues w;
-    w.id = rs.Field(col::W_ID);
-    w.method = rs.Field(col::W_MarkingMethod);
-    w.data = rs.Field(col::W_Data);
-    w.length = rs.Field(col::W_Length);
-    w.pi = rs.Field(col::W_Pi);
-    w.pipeVolume = rs.Field(col::W_PipeVolume);
-    w.repetition = rs.Field(col::W_Reptition);
-    w.lengthShown = rs.Field(col::W_LengthYesorNo);
-    w.unitShown = rs.Field(col::W_UnitYesorNo);
-    w.parenthesis = rs.Field(col::W_Parenthesis);
-    w.workTeam = rs.Field(col::W_WorkTeam);
+    w.id = rs.FieldAt(c.at[0]);
+    w.method = rs.FieldAt(c.at[1]);
+    w.data = rs.FieldAt(c.at[2]);
+    w.length = rs.FieldAt(c.at[3]);
+    w.pi = rs.FieldAt(c.at[4]);
+    w.pipeVolume = rs.FieldAt(c.at[5]);
+    w.repetition = rs.FieldAt(c.at[6]);
+    w.lengthShown = rs.FieldAt(c.at[7]);
+    w.unitShown = rs.FieldAt(c.at[8]);
+    w.parenthesis = rs.FieldAt(c.at[9]);
+    w.workTeam = rs.FieldAt(c.at[10]);
     return w;
 }
 
@@ -151,9 +161,11 @@ store::Result<QList<QStringList>> ReadMarkingDataRows(const QString& directory, 
     if (!rs.Eof()) {
         rs.MoveFirst();
     }
+    const int methodAt = rs.ColumnIndex(col::M_MarkingMethod);
+    const int dataAt = rs.ColumnIndex(col::M_Data);
+    const int idAt = rs.ColumnIndex(col::M_ID);
     for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
-        rows.append(MarkingDataRow(i, rs.Field(col::M_MarkingMethod), rs.Field(col::M_Data),
-                                   rs.Field(col::M_ID)));
+        rows.append(MarkingDataRow(i, rs.FieldAt(methodAt), rs.FieldAt(dataAt), rs.FieldAt(idAt)));
     }
     rs.Close();
     connection.Close();
@@ -173,8 +185,9 @@ store::Result<QList<QStringList>> ReadMarkingWorkRows(const QString& directory) 
     if (!rs.Eof()) {
         rs.MoveFirst();
     }
+    const WorkColumnIndexes columns(rs);
     for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
-        rows.append(MarkingWorkRow(i, workOf(rs)));
+        rows.append(MarkingWorkRow(i, workOf(rs, columns)));
     }
     rs.Close();
     connection.Close();
@@ -193,14 +206,15 @@ store::Result<std::optional<WorkValues>> ReadWork(const QString& directory, qint
         return std::optional<WorkValues>();
     }
     rs.MoveFirst();
-    return std::optional<WorkValues>(workOf(rs));
+    return std::optional<WorkValues>(workOf(rs, WorkColumnIndexes(rs)));
 }
 
 const QList<QString>& ExchangedColumns() {
     static const QList<QString> columns{
-        col::W_MarkingMethod, col::W_Reptition, col::W_LengthYesorNo, col::W_UnitYesorNo,
-        col::W_Parenthesis,   col::W_WorkTeam,  col::W_Data,          col::W_Length,
-        col::W_Pi,            col::W_PipeVolume};
+        col::W_MarkingMethod, col::W_Reptition,   col::W_LengthYesorNo,
+        col::W_UnitYesorNo,   col::W_Parenthesis, col::W_WorkTeam,
+        col::W_Data,          col::W_Length,      col::W_Pi,
+        col::W_PipeVolume};
     return columns;
 }
 

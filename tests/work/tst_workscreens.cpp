@@ -16,6 +16,7 @@
 #include "work/screens/WorkScreenParts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -230,6 +231,9 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), s.screen.TxtSelectNumber);
         } else if (text.trimmed().isEmpty()) {
             QCOMPARE(Shared().MarkingText, QString()); // the rule check saw it empty
+            QCOMPARE(QApplication::focusWidget(), s.screen.TxtData);
+        } else if (message.startsWith(QStringLiteral("파이프의"))) {
+            QCOMPARE(QApplication::focusWidget(), s.screen.TxtData);
         }
     }
 
@@ -308,6 +312,11 @@ private slots:
         QCOMPARE(s.screen.LblLiveCheck->Tone(), LiveTone::Refused);
         QVERIFY(port_.Entries().isEmpty());
         QCOMPARE(Shared().MarkingDataLength, 0.0);
+        // A pasted text longer than the field is cut as typing would cut it.
+        QApplication::clipboard()->setText(QString(600, u'b'));
+        s.screen.TxtData->clear();
+        s.screen.TxtData->paste();
+        QCOMPARE(s.screen.TxtData->text(), QString(500, u'B'));
     }
 
     // ---- FomMarkingWorkState

@@ -63,8 +63,8 @@ store::Result<bool> SaveCarvingWork(const QString& directory, int pipe, int data
         return false;
     }
     rs.MoveFirst();
-    for (const auto& [column, value] :
-         {std::pair{QString(col::C_CarvingPipe), pipe}, std::pair{QString(col::C_CarvingData), data}}) {
+    for (const auto& [column, value] : {std::pair{QString(col::C_CarvingPipe), pipe},
+                                        std::pair{QString(col::C_CarvingData), data}}) {
         if (Status s = rs.SetField(column, value); !s) {
             rs.CancelUpdate();
             return s.error();

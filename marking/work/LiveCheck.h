@@ -33,10 +33,10 @@ enum class LiveTone {
 struct LiveResult {
     LiveTone tone = LiveTone::Incomplete;
     bool rulePassed = false;
-    QString rule;                  // "통과", or the words of the refusal
-    std::optional<double> length;  // mm the marking takes
-    std::optional<qint64> usable;  // TxtLength - PipeSide, mm
-    QString line;                  // the whole line
+    QString rule;                 // "통과", or the words of the refusal
+    std::optional<double> length; // mm the marking takes
+    std::optional<qint64> usable; // TxtLength - PipeSide, mm
+    QString line;                 // the whole line
 };
 
 LiveResult CheckLive(const LiveInput& in);

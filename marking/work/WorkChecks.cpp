@@ -30,7 +30,8 @@ DigitsValue ReadDigits(const QString& text, const QString& caption, qint64 max) 
     }
     for (QChar c : text) {
         if (c < u'0' || c > u'9') {
-            v.message = QStringLiteral("%1에는 숫자만 입력할 수 있습니다. (\"%2\")").arg(caption, text);
+            v.message =
+                QStringLiteral("%1에는 숫자만 입력할 수 있습니다. (\"%2\")").arg(caption, text);
             return v;
         }
     }

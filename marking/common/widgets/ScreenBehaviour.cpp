@@ -84,7 +84,8 @@ QValidator::State FieldFilterValidator::validate(QString& input, int& pos) const
         // cursor and the common start with the held text were there before.
         const qsizetype tail = input.size() - pos;
         qsizetype head = 0;
-        if (tail <= held_.size() && QStringView(input).right(tail) == QStringView(held_).right(tail)) {
+        if (tail <= held_.size() &&
+            QStringView(input).right(tail) == QStringView(held_).right(tail)) {
             const qsizetype limit = qMin<qsizetype>(pos, held_.size() - tail);
             while (head < limit && input.at(head) == held_.at(head)) {
                 ++head;
@@ -100,8 +101,8 @@ QValidator::State FieldFilterValidator::validate(QString& input, int& pos) const
 }
 
 void SetFieldText(QLineEdit* field, const QString& text) {
-    auto* validator = qobject_cast<FieldFilterValidator*>(
-        const_cast<QValidator*>(field->validator()));
+    auto* validator =
+        qobject_cast<FieldFilterValidator*>(const_cast<QValidator*>(field->validator()));
     if (validator) {
         validator->KeepNextText(true);
     }

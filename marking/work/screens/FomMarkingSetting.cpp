@@ -95,8 +95,8 @@ void FomMarkingSetting::buildControls() {
                   .required = "마킹 데이터를 입력하십시요."},
                  digits("TxtLength", "SpanLength", "길이 :", "길이를 입력하십시요.", "mm"),
                  digits("TxtPi", "SpanPi", "관경 (A) :", "관경(A)를 입력하십시요.", "mm"),
-                 digits("TxtPipeVolume", "SpanPipeVolume", "파이프 수량 :",
-                        "파이프 수량을 입력하십시요.", "개"),
+                 digits("TxtPipeVolume", "SpanPipeVolume",
+                        "파이프 수량 :", "파이프 수량을 입력하십시요.", "개"),
                  // Required for continuity marking only: checked by the work addition.
                  digits("TxtRepetition", "SpanRepetition", "마킹 횟수 :", "", "회"),
                  digits("TxtSelectNumber", "SpanSelectNumber", "번호 선택 :", "", ""),
@@ -104,8 +104,8 @@ void FomMarkingSetting::buildControls() {
          .lists = {{.name = "CboMarkingMethod",
                     .panel = "SpanMarkingMethod",
                     .caption = "마킹 방법 :",
-                    .items = ItemsByPosition({MarkingMethodName(SingleMarking),
-                                              MarkingMethodName(ContinuityMarking)})},
+                    .items = ItemsByPosition(
+                        {MarkingMethodName(SingleMarking), MarkingMethodName(ContinuityMarking)})},
                    {.name = "CboParenthesis",
                     .panel = "SpanParenthesis",
                     .caption = "괄호 표시 :",
@@ -155,11 +155,10 @@ void FomMarkingSetting::buildControls() {
                       .caption = "데이터 전체 삭제[F11]",
                       .key = Qt::Key_F11,
                       .onClick = [this] { ScmdAllDelete_Click(); }}},
-         .tabOrder = {"CboMarkingMethod", "TxtSelectNumber", "ScmdSelect",     "TxtData",
-                      "TxtLength",        "TxtPi",           "TxtPipeVolume",  "TxtRepetition",
-                      "CboParenthesis",   "CboWorkTeam",     "ScmdWorkAddition", "ScmdDataAddition",
-                      "ScmdAmendment",    "ScmdDelete",      "ScmdAllDelete",  "ScmdSpecialLetter",
-                      "ScmdEnd",          "FlxMarkingData"},
+         .tabOrder = {"CboMarkingMethod", "TxtSelectNumber", "ScmdSelect", "TxtData", "TxtLength",
+                      "TxtPi", "TxtPipeVolume", "TxtRepetition", "CboParenthesis", "CboWorkTeam",
+                      "ScmdWorkAddition", "ScmdDataAddition", "ScmdAmendment", "ScmdDelete",
+                      "ScmdAllDelete", "ScmdSpecialLetter", "ScmdEnd", "FlxMarkingData"},
          .onEsc = [this] { ClearFields(); }});
 
     CboMarkingMethod = form_->List("CboMarkingMethod");
@@ -236,9 +235,9 @@ void FomMarkingSetting::layOut() {
     layout->addLayout(work);
     layout->addWidget(form_->Panel("FlxMarkingData"));
     layout->addWidget(FlxMarkingData, 1);
-    layout->addLayout(form_->ButtonRow({"ScmdWorkAddition", "ScmdDataAddition", "ScmdAmendment",
-                                        "ScmdDelete", "ScmdAllDelete", "ScmdSpecialLetter",
-                                        "ScmdEnd"}));
+    layout->addLayout(
+        form_->ButtonRow({"ScmdWorkAddition", "ScmdDataAddition", "ScmdAmendment", "ScmdDelete",
+                          "ScmdAllDelete", "ScmdSpecialLetter", "ScmdEnd"}));
 }
 
 Status FomMarkingSetting::fillGrid() {
@@ -529,16 +528,16 @@ void FomMarkingSetting::ScmdEnd_Click() {
 }
 
 void FomMarkingSetting::ClearFields() {
-    form_->ClearTexts({"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition",
-                       "TxtSelectNumber"});
+    form_->ClearTexts(
+        {"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition", "TxtSelectNumber"});
     TxtSelectNumber->setFocus();
 }
 
 void FomMarkingSetting::CboMarkingMethod_Click() {
     form_->SetShown(QStringLiteral("TxtRepetition"),
                     CboMarkingMethod->currentData().toInt() == ContinuityMarking);
-    form_->ClearTexts({"TxtSelectNumber", "TxtData", "TxtLength", "TxtPi", "TxtPipeVolume",
-                       "TxtRepetition"});
+    form_->ClearTexts(
+        {"TxtSelectNumber", "TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
     if (isVisible()) {
         ShowMarkingData();
     } else if (const Status s = fillGrid(); !s) {

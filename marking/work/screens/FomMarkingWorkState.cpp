@@ -72,8 +72,8 @@ FomMarkingWorkState::FomMarkingWorkState(QWidget* parent)
 
     // Load: the size and the other work screens hidden; the lists are filled.
     SetScreenSize(this);
-    HideScreens({ScreenId::ProgramSetting, ScreenId::MarkingSetting,
-                 ScreenId::MarkingStateDisplay, ScreenId::Information});
+    HideScreens({ScreenId::ProgramSetting, ScreenId::MarkingSetting, ScreenId::MarkingStateDisplay,
+                 ScreenId::Information});
     for (QLineEdit* field : {TxtMarkingMethod, TxtData, TxtLength, TxtRepetition}) {
         connect(field, &QLineEdit::textChanged, this, &FomMarkingWorkState::UpdateLiveCheck);
     }
@@ -111,19 +111,18 @@ void FomMarkingWorkState::buildControls() {
                         .items = ItemsByPosition(items),
                         .hidden = hidden};
     };
-    QList<GridColumn> columns{
-        {.header = "번호", .width = 45, .alignment = Qt::AlignCenter},
-        {.header = "마킹 방법", .width = 72, .alignment = Qt::AlignCenter},
-        {.header = "마킹 데이터", .width = 225},
-        {.header = "길이", .width = 58, .alignment = Qt::AlignCenter},
-        {.header = "파이 (π)", .width = 60, .alignment = Qt::AlignCenter},
-        {.header = "파이프 수량", .width = 80, .alignment = Qt::AlignCenter},
-        {.header = "마킹 횟수", .width = 95, .alignment = Qt::AlignCenter},
-        {.header = "길이표시", .width = 92, .alignment = Qt::AlignCenter},
-        {.header = "단위표시", .width = 92, .alignment = Qt::AlignCenter},
-        {.header = "괄호표시", .width = 118, .alignment = Qt::AlignCenter},
-        {.header = "근무 조", .width = 55, .alignment = Qt::AlignCenter},
-        {.header = "", .hidden = true}}; // W_ID
+    QList<GridColumn> columns{{.header = "번호", .width = 45, .alignment = Qt::AlignCenter},
+                              {.header = "마킹 방법", .width = 72, .alignment = Qt::AlignCenter},
+                              {.header = "마킹 데이터", .width = 225},
+                              {.header = "길이", .width = 58, .alignment = Qt::AlignCenter},
+                              {.header = "파이 (π)", .width = 60, .alignment = Qt::AlignCenter},
+                              {.header = "파이프 수량", .width = 80, .alignment = Qt::AlignCenter},
+                              {.header = "마킹 횟수", .width = 95, .alignment = Qt::AlignCenter},
+                              {.header = "길이표시", .width = 92, .alignment = Qt::AlignCenter},
+                              {.header = "단위표시", .width = 92, .alignment = Qt::AlignCenter},
+                              {.header = "괄호표시", .width = 118, .alignment = Qt::AlignCenter},
+                              {.header = "근무 조", .width = 55, .alignment = Qt::AlignCenter},
+                              {.header = "", .hidden = true}}; // W_ID
     form_ = new ScreenForm(
         this,
         {.fields =
@@ -143,8 +142,8 @@ void FomMarkingWorkState::buildControls() {
                   .requiredTitle = kCaution},
                  digits("TxtLength", "SpanLength", "길이 :", "길이를 입력하십시오.", "mm"),
                  digits("TxtPi", "SpanPi", "관경 (A) :", "관경(A)를 입력하십시오.", "mm"),
-                 digits("TxtPipeVolume", "SpanPipeVolume", "파이프 수량 :",
-                        "파이프 수량을 입력하십시오.", "개"),
+                 digits("TxtPipeVolume", "SpanPipeVolume",
+                        "파이프 수량 :", "파이프 수량을 입력하십시오.", "개"),
                  // Required for continuity marking only: checked by the amendment.
                  digits("TxtRepetition", "SpanRepetition", "마킹 횟수 :", "", "회"),
                  firstWork,

@@ -15,8 +15,7 @@ namespace marking::work {
 // The editor F9 opens for the configured controller: caller 1 is
 // FomMarkingSetting, 2 FomMarkingWorkState (whose TRX-20 palette follows the
 // disc list: 0 disc 1, 1 disc 2). nullopt: no controller is configured.
-std::optional<SpecialLetterEditor> SpecialLetterEditorFor(int controller, int caller,
-                                                         int disc = 0);
+std::optional<SpecialLetterEditor> SpecialLetterEditorFor(int controller, int caller, int disc = 0);
 
 // Opens a special letter editor modally (ShowSpecialLetterEditor). Tests put
 // an opener of their own in its place; an empty one restores the editors.

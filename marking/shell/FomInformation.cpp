@@ -4,8 +4,10 @@
 #include "common/ProgramDirectory.h"
 #include "common/SettingsStore.h"
 #include "common/widgets/Modal.h"
+#include "common/widgets/ScreenBehaviour.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
+#include "shell/MFomMain.h"
 #include "shell/Pictures.h"
 
 #include <QDesktopServices>
@@ -59,6 +61,26 @@ QByteArray BannerPage(const InformationSettings& settings) {
     return page;
 }
 
+QString InformationKeysText() {
+    QString text = QStringLiteral(
+        "<b>(주)ORVEL 포장기 PIPE AUTO MARKING PROGRAM 'KORU VANT' VER 2.5.01 알파</b><br><br>");
+    const std::pair<ScreenId, const char*> lines[] = {
+        {ScreenId::MarkingSetting, "마킹 사양 설정 [F1] : 마킹 데이터를 등록하고 마킹 작업을 "
+                                   "추가합니다."},
+        {ScreenId::MarkingWorkState, "마킹 작업 현황 [F2] : 마킹 작업 목록을 정리합니다."},
+        {ScreenId::MarkingStateDisplay,
+         "마킹 상태 보기 [F3] : 마킹 작업을 시작하고 라인 상태를 봅니다."},
+        {ScreenId::ProgramSetting,
+         "프로그램 설정 [Ctrl+S] : 관리자 패스워드 [Ctrl+P] 입력 후 사용할 수 있습니다."},
+    };
+    for (const auto& [id, line] : lines) {
+        if (MFomMain::HasScreenFactory(id)) {
+            text += QString::fromUtf8(line) + QStringLiteral("<br>");
+        }
+    }
+    return text + QStringLiteral("프로그램 종료 [Ctrl+X]");
+}
+
 void ClickablePicture::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
     emit clicked();
@@ -76,17 +98,11 @@ FomInformation::FomInformation(QWidget* parent)
     Picture3->setCursor(Qt::PointingHandCursor);
     Picture3->setToolTip(QStringLiteral("홈페이지 열기"));
 
-    auto* about = new QLabel(this);
-    about->setObjectName(QStringLiteral("LblProgram"));
-    about->setTextFormat(Qt::RichText);
-    about->setWordWrap(true);
-    about->setText(QStringLiteral(
-        "<b>(주)ORVEL 포장기 PIPE AUTO MARKING PROGRAM 'KORU VANT' VER 2.5.01 알파</b><br><br>"
-        "마킹 사양 설정 [F1] : 마킹 데이터를 등록하고 마킹 작업을 추가합니다.<br>"
-        "마킹 작업 현황 [F2] : 마킹 작업 목록을 정리합니다.<br>"
-        "마킹 상태 보기 [F3] : 마킹 작업을 시작하고 라인 상태를 봅니다.<br>"
-        "프로그램 설정 [Ctrl+S] : 관리자 패스워드 [Ctrl+P] 입력 후 사용할 수 있습니다.<br>"
-        "프로그램 종료 [Ctrl+X]"));
+    LblProgram = new QLabel(this);
+    LblProgram->setObjectName(QStringLiteral("LblProgram"));
+    LblProgram->setTextFormat(Qt::RichText);
+    LblProgram->setWordWrap(true);
+    LblProgram->setText(InformationKeysText());
 
     WebInformation = new QTextBrowser(this);
     WebInformation->setObjectName(QStringLiteral("WebInformation"));
@@ -106,7 +122,7 @@ FomInformation::FomInformation(QWidget* parent)
     auto* middle = new QHBoxLayout;
     middle->addWidget(Picture3, 0, Qt::AlignTop);
     middle->addSpacing(16);
-    middle->addWidget(about, 1, Qt::AlignTop);
+    middle->addWidget(LblProgram, 1, Qt::AlignTop);
     QHBoxLayout* buttons = form_->ButtonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
@@ -132,6 +148,7 @@ FomInformation::FomInformation(QWidget* parent)
 
 void FomInformation::Form_Activate() {
     ++activations_;
+    LblProgram->setText(InformationKeysText());
     const QString path = ProgramFile(QStringLiteral("WebActive.htm"));
     const QByteArray page = BannerPage(ReadInformationSettings());
     QSaveFile file(path);
@@ -188,6 +205,12 @@ void FomInformation::Picture3_Click() {
 void FomInformation::ScmdOK_Click() {
     hide();
     Host().ShowScreen(ScreenId::MarkingSetting);
+    // The shown screen takes the keys, also without a window manager.
+    QWidget* screen = Host().Screen(ScreenId::MarkingSetting);
+    if (screen && screen->isVisible()) {
+        QWidget* first = ScreenBehaviour::NextInTabOrder(screen);
+        (first && screen->isAncestorOf(first) ? first : screen)->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void FomInformation::showEvent(QShowEvent* event) {

@@ -26,6 +26,10 @@ InformationSettings ReadInformationSettings();
 // The six lines of WebActive.htm, each ended by CR LF.
 QByteArray BannerPage(const InformationSettings& settings);
 
+// The screens this build has, each with its key, for the text of the
+// information screen: a key whose screen is missing is not offered.
+QString InformationKeysText();
+
 // A picture that can be clicked.
 class ClickablePicture : public QLabel {
     Q_OBJECT
@@ -46,11 +50,14 @@ public:
 
     QTextBrowser* WebInformation;
     ClickablePicture* Picture3;
+    QLabel* LblProgram; // the program and the keys of its screens
     QPushButton* ScmdOK;
 
-    // Writes WebActive.htm into the program directory and shows it.
+    // Writes WebActive.htm into the program directory and shows it; lists the
+    // keys of the screens this build has.
     void Form_Activate();
     void Picture3_Click();
+    // Closes the screen and shows FomMarkingSetting, which takes the keys.
     void ScmdOK_Click();
 
     // How often the banner page was written and shown (every activation).

@@ -14,6 +14,8 @@
 #include "shell/MFomMain.h"
 #include "shell/SingleInstance.h"
 #include "store/screen/FomProgramSetting.h"
+#include "work/screens/FomMarkingSetting.h"
+#include "work/screens/FomMarkingWorkState.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +35,11 @@ void RegisterDeliveredScreens() {
     });
     MFomMain::SetScreenFactory(ScreenId::WorkReport,
                                [](QWidget* p) { return new report::FomWorkReport(p); });
+    MFomMain::SetScreenFactory(ScreenId::MarkingSetting,
+                               [](QWidget* parent) { return new work::FomMarkingSetting(parent); });
+    MFomMain::SetScreenFactory(ScreenId::MarkingWorkState, [](QWidget* parent) {
+        return new work::FomMarkingWorkState(parent);
+    });
 }
 
 namespace {

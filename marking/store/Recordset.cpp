@@ -173,6 +173,16 @@ QVariant Recordset::Field(const QString& column) const {
     return v ? v.value() : QVariant();
 }
 
+QVariant Recordset::FieldAt(int index) const {
+    if (index < 0 || index >= columns_.size() || !checkCurrent())
+        return QVariant();
+    if (pending_.contains(index))
+        return pending_.value(index);
+    if (mode_ == EditMode::Add)
+        return QVariant();
+    return rows_[position_].values.at(index);
+}
+
 Status Recordset::AddNew() {
     if (Status s = checkOpen(); !s)
         return s;

@@ -47,6 +47,11 @@ public:
     QVariant Field(const QString& column) const;
     Result<QVariant> Value(const QString& column) const;
     bool HasField(const QString& column) const;
+    // The position of a column among Columns() (-1: none), and the value at
+    // that position of the current row, as Field gives it: for walking many
+    // rows without looking the name up in every one.
+    int ColumnIndex(const QString& column) const { return columnIndex(column); }
+    QVariant FieldAt(int index) const;
     const QStringList& Columns() const { return columns_; }
 
     // Starts a new row: the current row becomes the new, empty row until

@@ -108,6 +108,7 @@ private slots:
         ResetSharedValues();
         MFomMain::ClearScreenFactory(ScreenId::MarkingStateDisplay);
         MFomMain::ClearScreenFactory(ScreenId::MarkingSetting);
+        MFomMain::ClearScreenFactory(ScreenId::MarkingWorkState);
         StandInScreen::loads = 0;
     }
 
@@ -703,6 +704,34 @@ private slots:
         QTest::mouseClick(info->ScmdOK, Qt::LeftButton);
         QVERIFY(!info->isVisibleTo(&w));
         QCOMPARE(w.VisibleScreen()->objectName(), QStringLiteral("FomMarkingSetting"));
+    }
+
+    void deliveredScreens_F1F2AndInformationOk() {
+        ProgramDir dir;
+        ScriptedMessagePort port;
+        ScopedMessagePort guard(&port);
+        RegisterDeliveredScreens();
+        MFomMain w;
+        QVERIFY(w.Load(false));
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* info = qobject_cast<FomInformation*>(w.ExistingScreen(ScreenId::Information));
+        // Only the keys of screens this build has are offered (no run screen here).
+        const QString keys = info->LblProgram->text();
+        QVERIFY(keys.contains("[F1]") && keys.contains("[F2]"));
+        QVERIFY(!keys.contains("[F3]"));
+        QVERIFY(w.MnuMarkingSetting->isEnabled() && w.MnuMarkingWorkState->isEnabled());
+        // OK: the marking settings screen, with the keys in it.
+        QTest::mouseClick(info->ScmdOK, Qt::LeftButton);
+        QWidget* setting = w.ExistingScreen(ScreenId::MarkingSetting);
+        QCOMPARE(w.VisibleScreen(), setting);
+        QTRY_VERIFY(setting->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QCOMPARE(w.VisibleScreen()->objectName(), QStringLiteral("FomMarkingWorkState"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QCOMPARE(w.VisibleScreen(), setting);
+        QVERIFY(port.Messages().isEmpty());
     }
 
     void information_picture_opensCustomerWeb() {

@@ -282,6 +282,28 @@ private slots:
         QVERIFY(rs.Eof());
     }
 
+    void fieldAt_readsAsFieldAndPendingEdits() {
+        TestProgramDir dir;
+        QVERIFY(dir.ok());
+        Connection conn;
+        QVERIFY(conn.Open(DatabaseFile::Database).ok());
+        QVERIFY(addWork(conn, QString("@1A"), 6000) > 0);
+        Recordset rs;
+        QVERIFY(rs.Open(QStringLiteral("select * from MarkingWork where W_ID"), conn).ok());
+        rs.MoveFirst();
+        for (const QString& column : rs.Columns())
+            QCOMPARE(rs.FieldAt(rs.ColumnIndex(column)), rs.Field(column));
+        const int length = rs.ColumnIndex(QStringLiteral("w_length"));
+        QVERIFY(length >= 0);
+        QVERIFY(rs.SetField(QStringLiteral("W_Length"), 7000).ok());
+        QCOMPARE(rs.FieldAt(length).toInt(), 7000);
+        QCOMPARE(rs.ColumnIndex(QStringLiteral("W_Nothing")), -1);
+        QVERIFY(!rs.FieldAt(-1).isValid());
+        rs.CancelUpdate();
+        rs.MoveNext();
+        QVERIFY(!rs.FieldAt(length).isValid()); // no current row
+    }
+
     void storedValues_readBackTyped() {
         TestProgramDir dir;
         QVERIFY(dir.ok());

@@ -52,13 +52,64 @@ FieldFilterValidator::FieldFilterValidator(FieldFilter filter, QObject* parent)
     : QValidator(parent)
     , filter_(filter) {}
 
+namespace {
+// A marking text as the program writes it: control characters dropped, the
+// letters as they are.
+QString withoutControlCharacters(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        if (ch.unicode() >= 0x20) {
+            out.append(ch);
+        }
+    }
+    return out;
+}
+} // namespace
+
 QValidator::State FieldFilterValidator::validate(QString& input, int& pos) const {
-    // The cursor stays after the characters that were kept before it.
-    const QString before = FilterText(filter_, input.left(pos));
-    const QString after = FilterText(filter_, input.mid(pos));
-    input = before + after;
-    pos = static_cast<int>(before.size());
+    pos = qBound(0, pos, static_cast<int>(input.size()));
+    if (filter_ != FieldFilter::UpperCase) {
+        // The cursor stays after the characters that were kept before it.
+        const QString before = FilterText(filter_, input.left(pos));
+        const QString after = FilterText(filter_, input.mid(pos));
+        input = before + after;
+        pos = static_cast<int>(before.size());
+    } else if (keep_) {
+        const QString before = withoutControlCharacters(input.left(pos));
+        input = before + withoutControlCharacters(input.mid(pos));
+        pos = static_cast<int>(before.size());
+    } else {
+        // What was typed or pasted ends at the cursor; the text after the
+        // cursor and the common start with the held text were there before.
+        const qsizetype tail = input.size() - pos;
+        qsizetype head = 0;
+        if (tail <= held_.size() &&
+            QStringView(input).right(tail) == QStringView(held_).right(tail)) {
+            const qsizetype limit = qMin<qsizetype>(pos, held_.size() - tail);
+            while (head < limit && input.at(head) == held_.at(head)) {
+                ++head;
+            }
+        }
+        const QString before = withoutControlCharacters(input.left(head)) +
+                               FilterText(filter_, input.mid(head, pos - head));
+        input = before + withoutControlCharacters(input.mid(pos));
+        pos = static_cast<int>(before.size());
+    }
+    held_ = input;
     return Acceptable;
+}
+
+void SetFieldText(QLineEdit* field, const QString& text) {
+    auto* validator =
+        qobject_cast<FieldFilterValidator*>(const_cast<QValidator*>(field->validator()));
+    if (validator) {
+        validator->KeepNextText(true);
+    }
+    field->setText(text);
+    if (validator) {
+        validator->KeepNextText(false);
+    }
 }
 
 FieldFilter FilterOf(const QWidget* field) {

@@ -12,6 +12,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QLineEdit;
 
 namespace marking {
 
@@ -46,20 +47,33 @@ enum class FieldFilter {
 QString FilterText(FieldFilter filter, const QString& text);
 
 // QValidator that applies a FieldFilter (drops or converts characters and
-// keeps the cursor after the kept characters).
+// keeps the cursor after the kept characters). UpperCase turns only what is
+// typed or pasted now into upper case: the text the field already holds keeps
+// its letters, so that a stored marking text's control letters ("r", "t",
+// "z" ...) survive the next key.
 class FieldFilterValidator : public QValidator {
     Q_OBJECT
 public:
     FieldFilterValidator(FieldFilter filter, QObject* parent);
     State validate(QString& input, int& pos) const override;
     FieldFilter Filter() const { return filter_; }
+    // The next text is the program's, not the operator's: UpperCase keeps its
+    // letters as they are (control characters are still dropped).
+    void KeepNextText(bool keep) { keep_ = keep; }
 
 private:
     FieldFilter filter_;
+    bool keep_ = false;
+    mutable QString held_; // the text the field holds
 };
 
 // The filter a text field holds (None without one).
 FieldFilter FilterOf(const QWidget* field);
+
+// Sets a field's text as the program writes it (a stored or chosen text, not
+// typed): a marking text keeps its lower-case control letters; digits fields
+// still keep only digits and control characters are still dropped.
+void SetFieldText(QLineEdit* field, const QString& text);
 
 // Sets a screen to the common size of 1024 x 768 pixels.
 void SetScreenSize(QWidget* screen);

@@ -374,7 +374,7 @@ void ScreenForm::Load(const QVariantHash& row) {
         }
         const QVariant value = row.value(f.column);
         if (isText(f)) {
-            Text(f.name)->setText(textOf(value));
+            SetFieldText(Text(f.name), textOf(value));
         } else {
             Check(f.name)->setChecked(value.toBool());
         }

@@ -1,0 +1,608 @@
+#include "work/screens/FomMarkingSetting.h"
+
+#include "common/MessagePort.h"
+#include "common/ProgramDirectory.h"
+#include "common/widgets/Modal.h"
+#include "common/widgets/ScreenHost.h"
+#include "common/widgets/ScreenSpec.h"
+#include "controllers/hvl5/Hvl5Modules.h"
+#include "controllers/hvl5/SpecialLetterStore.h"
+#include "store/BulkDelete.h"
+#include "store/Columns.h"
+#include "store/Connection.h"
+#include "store/ModProgramSettingData.h"
+#include "store/QueryText.h"
+#include "store/Recordset.h"
+#include "work/WorkChecks.h"
+#include "work/WorkList.h"
+#include "work/screens/WorkScreenParts.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace marking::work {
+
+using store::Connection;
+using store::DatabaseFile;
+using store::Recordset;
+using store::Status;
+using store::Table;
+namespace col = store::col;
+namespace QueryText = store::QueryText;
+
+namespace {
+const QString kInputCheck = QStringLiteral("입력 확인!");
+constexpr Qt::Alignment kNumber = Qt::AlignRight | Qt::AlignVCenter;
+} // namespace
+
+FomMarkingSetting::FomMarkingSetting(QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("FomMarkingSetting"));
+    setWindowTitle(QStringLiteral("마킹 사양 설정"));
+    buildControls();
+    SetMarkingDataFocus(1, this);
+
+    // Load: the size, the other work screens hidden, the lists on their first
+    // items, which runs the method change for single marking.
+    SetScreenSize(this);
+    HideScreens({ScreenId::ProgramSetting, ScreenId::MarkingWorkState,
+                 ScreenId::MarkingStateDisplay, ScreenId::Information});
+    CboMarkingMethod_Click();
+    connect(CboMarkingMethod, &QComboBox::currentIndexChanged, this,
+            &FomMarkingSetting::CboMarkingMethod_Click);
+    for (QLineEdit* field : {TxtData, TxtLength, TxtRepetition}) {
+        connect(field, &QLineEdit::textChanged, this, &FomMarkingSetting::UpdateLiveCheck);
+    }
+    connect(CboParenthesis, &QComboBox::currentIndexChanged, this,
+            &FomMarkingSetting::UpdateLiveCheck);
+}
+
+FomMarkingSetting::~FomMarkingSetting() {
+    if (MarkingDataFocusOf(1) == this) {
+        SetMarkingDataFocus(1, nullptr);
+    }
+}
+
+void FomMarkingSetting::buildControls() {
+    const auto digits = [](const char* name, const char* panel, const char* caption,
+                           const char* required, const char* unit) {
+        return FieldSpec{.name = name,
+                         .panel = panel,
+                         .caption = caption,
+                         .filter = FieldFilter::Digits,
+                         .maxLength = 20,
+                         .required = required,
+                         .unit = unit,
+                         .alignment = kNumber};
+    };
+    form_ = new ScreenForm(
+        this,
+        {.fields =
+             {
+                 // Table order is the order the work addition checks them in.
+                 {.name = "TxtData",
+                  .panel = "SpanData",
+                  .caption = "마킹 데이터 :",
+                  .filter = FieldFilter::UpperCase,
+                  .maxLength = 500,
+                  .required = "마킹 데이터를 입력하십시요."},
+                 digits("TxtLength", "SpanLength", "길이 :", "길이를 입력하십시요.", "mm"),
+                 digits("TxtPi", "SpanPi", "관경 (A) :", "관경(A)를 입력하십시요.", "mm"),
+                 digits("TxtPipeVolume", "SpanPipeVolume",
+                        "파이프 수량 :", "파이프 수량을 입력하십시요.", "개"),
+                 // Required for continuity marking only: checked by the work addition.
+                 digits("TxtRepetition", "SpanRepetition", "마킹 횟수 :", "", "회"),
+                 digits("TxtSelectNumber", "SpanSelectNumber", "번호 선택 :", "", ""),
+             },
+         .lists = {{.name = "CboMarkingMethod",
+                    .panel = "SpanMarkingMethod",
+                    .caption = "마킹 방법 :",
+                    .items = ItemsByPosition(
+                        {MarkingMethodName(SingleMarking), MarkingMethodName(ContinuityMarking)})},
+                   {.name = "CboParenthesis",
+                    .panel = "SpanParenthesis",
+                    .caption = "괄호 표시 :",
+                    .items = ItemsByPosition(ParenthesisItems())},
+                   {.name = "CboWorkTeam",
+                    .panel = "SpanWorkTeam",
+                    .caption = "근무 조 :",
+                    .items = ItemsByPosition(WorkTeamItems())}},
+         .grids = {{.name = "FlxMarkingData",
+                    .panel = "SpanMarkingData",
+                    .caption = "마킹 데이터",
+                    .columns = {{.header = "번호", .width = 60, .alignment = Qt::AlignCenter},
+                                {.header = "마킹 방법", .width = 110, .alignment = Qt::AlignCenter},
+                                {.header = "마킹 데이터", .width = 780},
+                                {.header = "", .hidden = true},  // M_ID
+                                {.header = "", .hidden = true}}, // empty
+                    .keyColumn = MdId}},
+         .buttons = {{.name = "ScmdDataAddition",
+                      .caption = "마킹 데이터 등록[F4]",
+                      .key = Qt::Key_F4,
+                      .onClick = [this] { ScmdDataAddition_Click(); }},
+                     {.name = "ScmdAmendment",
+                      .caption = "마킹 데이터 수정[F5]",
+                      .key = Qt::Key_F5,
+                      .onClick = [this] { ScmdAmendment_Click(); }},
+                     {.name = "ScmdDelete",
+                      .caption = "마킹 데이터 삭제[F6]",
+                      .key = Qt::Key_F6,
+                      .onClick = [this] { ScmdDelete_Click(); }},
+                     {.name = "ScmdWorkAddition",
+                      .caption = "마킹 작업 추가[F7]",
+                      .key = Qt::Key_F7,
+                      .onClick = [this] { ScmdWorkAddition_Click(); }},
+                     {.name = "ScmdSelect",
+                      .caption = "선택[F8]",
+                      .key = Qt::Key_F8,
+                      .onClick = [this] { ScmdSelect_Click(); }},
+                     {.name = "ScmdSpecialLetter",
+                      .caption = "특수문자 입력[F9]",
+                      .key = Qt::Key_F9,
+                      .onClick = [this] { ScmdSpecialLetter_Click(); }},
+                     {.name = "ScmdEnd",
+                      .caption = "프로그램 종료[F10]",
+                      .key = Qt::Key_F10,
+                      .onClick = [this] { ScmdEnd_Click(); }},
+                     {.name = "ScmdAllDelete",
+                      .caption = "데이터 전체 삭제[F11]",
+                      .key = Qt::Key_F11,
+                      .onClick = [this] { ScmdAllDelete_Click(); }}},
+         .tabOrder = {"CboMarkingMethod", "TxtSelectNumber", "ScmdSelect", "TxtData", "TxtLength",
+                      "TxtPi", "TxtPipeVolume", "TxtRepetition", "CboParenthesis", "CboWorkTeam",
+                      "ScmdWorkAddition", "ScmdDataAddition", "ScmdAmendment", "ScmdDelete",
+                      "ScmdAllDelete", "ScmdSpecialLetter", "ScmdEnd", "FlxMarkingData"},
+         .onEsc = [this] { ClearFields(); }});
+
+    CboMarkingMethod = form_->List("CboMarkingMethod");
+    TxtSelectNumber = form_->Text("TxtSelectNumber");
+    TxtData = form_->Text("TxtData");
+    TxtLength = form_->Text("TxtLength");
+    TxtPi = form_->Text("TxtPi");
+    TxtPipeVolume = form_->Text("TxtPipeVolume");
+    TxtRepetition = form_->Text("TxtRepetition");
+    CboParenthesis = form_->List("CboParenthesis");
+    CboWorkTeam = form_->List("CboWorkTeam");
+    FlxMarkingData = form_->Grid("FlxMarkingData");
+    ScmdDataAddition = form_->Button("ScmdDataAddition");
+    ScmdAmendment = form_->Button("ScmdAmendment");
+    ScmdDelete = form_->Button("ScmdDelete");
+    ScmdWorkAddition = form_->Button("ScmdWorkAddition");
+    ScmdSelect = form_->Button("ScmdSelect");
+    ScmdSpecialLetter = form_->Button("ScmdSpecialLetter");
+    ScmdEnd = form_->Button("ScmdEnd");
+    ScmdAllDelete = form_->Button("ScmdAllDelete");
+    SSPanel1 = NewTitlePanel(QStringLiteral("마킹사양 설정[F1]"), this, QStringLiteral("SSPanel1"));
+    LblLiveCheck = new LiveCheckLine(this);
+
+    QFont big = TxtData->font();
+    big.setPointSize(24);
+    TxtData->setFont(big);
+    connect(form_->GridOf(QStringLiteral("FlxMarkingData")), &GridBehaviour::RowClicked, this,
+            &FomMarkingSetting::FlxMarkingData_Click);
+    layOut();
+}
+
+void FomMarkingSetting::layOut() {
+    auto* top = new QGridLayout;
+    form_->AddRows(top, {"CboMarkingMethod"});
+    top->addWidget(form_->Panel("TxtSelectNumber"), 0, 3);
+    top->addWidget(TxtSelectNumber, 0, 4);
+    top->addWidget(ScmdSelect, 0, 5);
+    top->setColumnMinimumWidth(0, 120);
+    top->setColumnMinimumWidth(2, 40);
+    top->setColumnStretch(1, 1);
+    top->setColumnStretch(4, 1);
+
+    auto* data = new QGridLayout;
+    form_->AddRows(data, {"TxtData"});
+    data->addWidget(LblLiveCheck, 1, 1);
+    data->setColumnMinimumWidth(0, 120);
+    data->setColumnStretch(1, 1);
+
+    auto* left = new QGridLayout;
+    form_->AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
+    left->setColumnMinimumWidth(0, 120);
+    left->setColumnMinimumWidth(2, 30);
+    left->setColumnStretch(1, 1);
+    left->setRowStretch(left->rowCount(), 1);
+    auto* right = new QGridLayout;
+    form_->AddRows(right, {"CboParenthesis", "CboWorkTeam"});
+    right->setColumnMinimumWidth(0, 120);
+    right->setColumnStretch(1, 1);
+    right->setRowStretch(right->rowCount(), 1);
+    auto* work = new QHBoxLayout;
+    work->addLayout(left, 1);
+    work->addSpacing(24);
+    work->addLayout(right, 1);
+
+    for (QPushButton* b : {ScmdWorkAddition, ScmdDataAddition, ScmdAmendment, ScmdDelete,
+                           ScmdAllDelete, ScmdSpecialLetter, ScmdEnd}) {
+        b->setMinimumHeight(36);
+    }
+    ScmdSelect->setMinimumWidth(90);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSPanel1);
+    layout->addLayout(top);
+    layout->addLayout(data);
+    layout->addLayout(work);
+    layout->addWidget(form_->Panel("FlxMarkingData"));
+    layout->addWidget(FlxMarkingData, 1);
+    layout->addLayout(
+        form_->ButtonRow({"ScmdWorkAddition", "ScmdDataAddition", "ScmdAmendment", "ScmdDelete",
+                          "ScmdAllDelete", "ScmdSpecialLetter", "ScmdEnd"}));
+}
+
+Status FomMarkingSetting::fillGrid() {
+    const auto rows =
+        ReadMarkingDataRows(ProgramDirectory(), CboMarkingMethod->currentData().toInt());
+    GridBehaviour* grid = form_->GridOf(QStringLiteral("FlxMarkingData"));
+    if (!rows) {
+        grid->Reset();
+        return rows.status();
+    }
+    grid->Fill(rows.value());
+    return Status();
+}
+
+void FomMarkingSetting::ShowMarkingData() {
+    (void)fillGrid().ReportIfFailed();
+}
+
+void FomMarkingSetting::FlxMarkingData_Click(int row) {
+    TxtData->clear();
+    GridBehaviour* grid = form_->GridOf(QStringLiteral("FlxMarkingData"));
+    if (row <= 0 || row >= grid->Rows()) {
+        return;
+    }
+    TxtSelectNumber->setText(grid->Text(row, MdNumber));
+    SetFieldText(TxtData, grid->Text(row, MdData));
+    Shared().SelectedRecordId = grid->Text(row, MdId).toInt();
+    grid->SelectRow(row);
+    TxtSelectNumber->setFocus();
+}
+
+void FomMarkingSetting::ScmdSelect_Click() {
+    const QString typed = TxtSelectNumber->text();
+    if (typed.isEmpty()) {
+        Messages().ShowMessage(QStringLiteral("선택할 데이터의 번호를 입력하십시요."), kInputCheck,
+                               MessageIcon::Information);
+        TxtSelectNumber->setFocus();
+        return;
+    }
+    GridBehaviour* grid = form_->GridOf(QStringLiteral("FlxMarkingData"));
+    bool ok = false;
+    const qint64 n = typed.toLongLong(&ok);
+    if (!ok || n == 0 || n >= grid->Rows()) {
+        Messages().ShowMessage(QStringLiteral("선택한 번호 ") + typed +
+                                   QStringLiteral("는 존재하지 않는 데이터입니다."),
+                               kInputCheck, MessageIcon::Information);
+        TxtSelectNumber->setFocus();
+        return;
+    }
+    const int row = static_cast<int>(n);
+    SetFieldText(TxtData, grid->Text(row, MdData));
+    Shared().SelectedRecordId = grid->Text(row, MdId).toInt();
+    grid->SelectRow(row);
+    TxtSelectNumber->setFocus();
+}
+
+bool FomMarkingSetting::checkedMarkingText() {
+    Shared().MarkingText = TxtData->text().trimmed();
+    Shared().RuleCheckCaller = 1;
+    if (!ReloadProgramSettings()) {
+        return false;
+    }
+    liveSettings_ = Shared().ProgramSettings;
+    RunRuleCheck();
+    if (!Shared().RuleCheckPassed) {
+        return false;
+    }
+    return CheckMarkingTextEncodable();
+}
+
+void FomMarkingSetting::ScmdDataAddition_Click() {
+    if (!checkedMarkingText()) {
+        return;
+    }
+    Connection connection;
+    Recordset rs;
+    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
+        !rs.Open(QueryText::All(Table::MarkingSetting), connection).ReportIfFailed()) {
+        return;
+    }
+    if (!rs.AddNew().ReportIfFailed() ||
+        !rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
+        !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
+        !rs.Update().ReportIfFailed()) {
+        rs.CancelUpdate();
+        return;
+    }
+    Messages().ShowMessage(QStringLiteral("정상적으로 등록 되었습니다."),
+                           QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
+    rs.Close();
+    connection.Close();
+    TxtData->clear();
+    TxtData->setFocus();
+    ShowMarkingData();
+}
+
+void FomMarkingSetting::ScmdAmendment_Click() {
+    if (!checkedMarkingText()) {
+        return;
+    }
+    Connection connection;
+    Recordset rs;
+    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
+        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
+             .ReportIfFailed()) {
+        return;
+    }
+    if (rs.RecordCount() == 0) {
+        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
+                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
+    } else {
+        rs.MoveFirst();
+        if (!rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
+            !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
+            !rs.Update().ReportIfFailed()) {
+            rs.CancelUpdate();
+            return;
+        }
+        Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
+                               QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
+    }
+    rs.Close();
+    connection.Close();
+    TxtData->clear();
+    TxtSelectNumber->setFocus();
+    ShowMarkingData();
+}
+
+void FomMarkingSetting::ScmdDelete_Click() {
+    if (TxtData->text().isEmpty()) {
+        Messages().ShowMessage(QStringLiteral("우선 삭제하려는 데이터를 선택하십시오."),
+                               QStringLiteral("데이터 선택 확인!"), MessageIcon::Information);
+        TxtData->setFocus();
+        return;
+    }
+    Connection connection;
+    Recordset rs;
+    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
+        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
+             .ReportIfFailed()) {
+        return;
+    }
+    if (rs.RecordCount() == 0) {
+        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
+                               QStringLiteral("확인"), MessageIcon::Information);
+    } else if (Messages().Ask(QStringLiteral("데이터를 삭제하시겠습니까?"),
+                              QStringLiteral("삭제 확인!"), MessageIcon::None) == Answer::Yes) {
+        rs.MoveFirst();
+        if (!rs.Delete().ReportIfFailed()) {
+            return;
+        }
+    }
+    rs.Close();
+    connection.Close();
+    TxtData->clear();
+    TxtSelectNumber->setFocus();
+    ShowMarkingData();
+}
+
+void FomMarkingSetting::ScmdAllDelete_Click() {
+    if (Messages().Ask(QStringLiteral("마킹 데이터를 모두 삭제 하시겠습니까?"),
+                       QStringLiteral("마킹 데이터 전체 삭제"),
+                       MessageIcon::Information) != Answer::Yes) {
+        return;
+    }
+    (void)ModMarkingDataAllDelete().ReportIfFailed();
+    ShowMarkingData();
+}
+
+void FomMarkingSetting::ScmdWorkAddition_Click() {
+    if (form_->RefuseMissingRequired()) {
+        return;
+    }
+    const int method = CboMarkingMethod->currentData().toInt();
+    const bool continuity = method == ContinuityMarking;
+    const auto refuse = [](QLineEdit* field, const QString& message) {
+        Messages().ShowMessage(message, kInputCheck, MessageIcon::Information);
+        field->setFocus();
+    };
+    if (continuity) {
+        const QString repetition = TxtRepetition->text();
+        if (repetition.isEmpty()) {
+            return refuse(TxtRepetition, QStringLiteral("마킹 횟수를 입력하십시요."));
+        }
+        if (repetition.count(u'0') == repetition.size()) {
+            return refuse(TxtRepetition, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."));
+        }
+    }
+    // A value its column cannot hold is refused rather than overflowing.
+    struct Number {
+        QLineEdit* field;
+        QString caption;
+        qint64 max;
+    };
+    QList<Number> numbers{{TxtLength, QStringLiteral("길이"), kInt32Max},
+                          {TxtPi, QStringLiteral("관경(A)"), kInt32Max},
+                          {TxtPipeVolume, QStringLiteral("파이프 수량"), kInt32Max}};
+    if (continuity) {
+        numbers.append({TxtRepetition, QStringLiteral("마킹 횟수"), kInt16Max});
+    }
+    qint64 repetition = 0;
+    qint64 length = 0;
+    for (const Number& n : numbers) {
+        const DigitsValue v = ReadDigits(n.field->text(), n.caption, n.max);
+        if (!v.ok) {
+            return refuse(n.field, v.message);
+        }
+        if (n.field == TxtLength) {
+            length = v.value;
+        } else if (n.field == TxtRepetition) {
+            repetition = v.value;
+        }
+    }
+
+    if (!checkedMarkingText()) {
+        return;
+    }
+    Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
+    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
+    if (continuity) {
+        Shared().CurrentRepetition = static_cast<std::int16_t>(repetition);
+    }
+    if (!RunLengthCheck()) {
+        return;
+    }
+    const qint64 usable = length - Shared().ProgramSettings.PipeSide;
+    if (static_cast<double>(usable) < Shared().MarkingDataLength) {
+        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
+                               QStringLiteral("입력오류!"), MessageIcon::Information);
+        TxtData->setFocus();
+        return;
+    }
+
+    Connection connection;
+    Recordset rs;
+    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
+        !rs.Open(QueryText::All(Table::MarkingWork), connection).ReportIfFailed() ||
+        !rs.AddNew().ReportIfFailed()) {
+        return;
+    }
+    QList<ColumnValue> values{{col::W_MarkingMethod, method},
+                              {col::W_Data, Shared().MarkingText},
+                              {col::W_Length, TxtLength->text()},
+                              {col::W_Pi, TxtPi->text()},
+                              {col::W_PipeVolume, TxtPipeVolume->text()},
+                              {col::W_Parenthesis, CboParenthesis->currentIndex()},
+                              {col::W_WorkTeam, CboWorkTeam->currentIndex()}};
+    if (continuity) {
+        values.append({col::W_Reptition, TxtRepetition->text()});
+    }
+    for (const auto& [column, value] : values) {
+        if (!rs.SetField(column, value).ReportIfFailed()) {
+            rs.CancelUpdate();
+            return;
+        }
+    }
+    if (!rs.Update().ReportIfFailed()) {
+        return;
+    }
+    Messages().ShowMessage(QStringLiteral("마킹 작업에 정상적으로 추가되었습니다."),
+                           QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
+    rs.Close();
+    connection.Close();
+    QStringList cleared{"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume"};
+    if (continuity) {
+        cleared << QStringLiteral("TxtRepetition");
+    }
+    form_->ClearTexts(cleared);
+    TxtSelectNumber->setFocus();
+}
+
+void FomMarkingSetting::ScmdSpecialLetter_Click() {
+    Shared().SpecialLetterTarget = 1;
+    if (ReloadProgramSettings()) {
+        liveSettings_ = Shared().ProgramSettings;
+        const auto editor = SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, 1);
+        if (editor) {
+            OpenSpecialLetterEditor(*editor, this);
+        } else {
+            ShowNoController();
+        }
+    }
+    Shared().SpecialLetterTarget = 0;
+}
+
+void FomMarkingSetting::ScmdEnd_Click() {
+    Host().ShowEndDialog();
+}
+
+void FomMarkingSetting::ClearFields() {
+    form_->ClearTexts(
+        {"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition", "TxtSelectNumber"});
+    TxtSelectNumber->setFocus();
+}
+
+void FomMarkingSetting::CboMarkingMethod_Click() {
+    form_->SetShown(QStringLiteral("TxtRepetition"),
+                    CboMarkingMethod->currentData().toInt() == ContinuityMarking);
+    form_->ClearTexts(
+        {"TxtSelectNumber", "TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
+    if (isVisible()) {
+        ShowMarkingData();
+    } else if (const Status s = fillGrid(); !s) {
+        // Loading: shown once the screen is up.
+        const store::StoreError error = s.error();
+        ReportLater(this, [error] { store::ShowStoreError(error); });
+    }
+    UpdateLiveCheck();
+}
+
+void FomMarkingSetting::reloadLiveInputs() {
+    ProgramSettingsRecord settings = liveSettings_;
+    if (store::LoadProgramSettings(ProgramDirectory(), settings)) {
+        liveSettings_ = settings;
+    }
+    if (liveSettings_.PrintControler == ControllerHVL5) {
+        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
+        if (rows && !rows.value().empty()) {
+            liveLetters_ = hvl5::SpecialLetterTable(std::move(rows.value()));
+        }
+    }
+}
+
+void FomMarkingSetting::UpdateLiveCheck() {
+    LiveInput in;
+    in.text = TxtData->text();
+    in.caller = 1;
+    in.settings = liveSettings_;
+    in.method = CboMarkingMethod->currentData().toInt();
+    in.parenthesis = CboParenthesis->currentIndex();
+    in.repetition = TxtRepetition->text();
+    in.pipeLength = TxtLength->text();
+    in.letters = &liveLetters_;
+    in.hvl5LetterWidth = HVL5LetterWidth();
+    LblLiveCheck->Show(CheckLive(in));
+}
+
+void FomMarkingSetting::FocusMarkingData() {
+    TxtData->setFocus();
+}
+
+void FomMarkingSetting::AppendMarkingData(const QString& letter) {
+    AppendToMarkingData(TxtData, letter);
+}
+
+void FomMarkingSetting::InsertMarkingDataAtCaret(const QString& letter) {
+    InsertIntoMarkingData(TxtData, letter);
+}
+
+void FomMarkingSetting::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
+    // Activation.
+    Shared().SpecialLetterTarget = 0;
+    reloadLiveInputs();
+    UpdateLiveCheck();
+}
+
+void FomMarkingSetting::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) {
+        Shared().SpecialLetterTarget = 0;
+    }
+}
+
+} // namespace marking::work

@@ -9,6 +9,7 @@
 #include "common/widgets/GridBehaviour.h"
 #include "common/widgets/ScreenSpec.h"
 #include "controllers/MarkingDataFocus.h"
+#include "controllers/letters/SpecialLetterPalette.h"
 #include "work/CarvingWork.h"
 #include "work/WorkList.h"
 #include "work/screens/FomMarkingSetting.h"
@@ -21,6 +22,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
+#include <QTimer>
 
 using namespace marking;
 using namespace marking::work;
@@ -81,15 +83,20 @@ class TestWorkScreens : public QObject {
     ScriptedMessagePort port_;
     QList<std::pair<SpecialLetterEditor, int>> opened_; // editor and SpecialLetterTarget
 
-private slots:
-    void initTestCase() {
-        SetMessagePort(&port_);
+private:
+    void installRecordingOpener() {
         SetSpecialLetterOpener([this](SpecialLetterEditor editor, QWidget*) {
             opened_.append({editor, Shared().SpecialLetterTarget});
             // A palette writes as the shared seam says.
             InsertMarkingDataAtCaretOf(Shared().SpecialLetterTarget, QStringLiteral("\u2460"));
             AppendMarkingDataOf(Shared().SpecialLetterTarget, QStringLiteral("r"));
         });
+    }
+
+private slots:
+    void initTestCase() {
+        SetMessagePort(&port_);
+        installRecordingOpener();
     }
     void cleanupTestCase() {
         SetSpecialLetterOpener({});
@@ -292,6 +299,56 @@ private slots:
         QCOMPARE(Shared().SpecialLetterTarget, std::int16_t(0));
         // Appended at the end (lower case kept), inserted at the caret.
         QCOMPARE(s.screen.TxtData->text(), QStringLiteral("@1\u2460ABr\u2460r"));
+    }
+
+    // F9 through the real palette: the letter of the first live button lands
+    // where the controller's palette puts it, the target is held while the
+    // palette is open and cleared after.
+    void setting_specialLetters_realPalette_data() {
+        QTest::addColumn<int>("controller");
+        QTest::addColumn<int>("editor");
+        QTest::newRow("TRX-20 appends") << int(ControllerTRX20) << int(SpecialLetterEditor::Trx20);
+        QTest::newRow("TRX-30 inserts") << int(ControllerTRX30) << int(SpecialLetterEditor::Trx30);
+    }
+    void setting_specialLetters_realPalette() {
+        QFETCH(int, controller);
+        QFETCH(int, editor);
+        const letters::PaletteSpec* spec = letters::PaletteOf(SpecialLetterEditor(editor));
+        QVERIFY(spec);
+        int n = 1;
+        while (spec->captions.value(n - 1).isEmpty() || spec->inert.contains(n))
+            ++n;
+        const QString letter = spec->captions.value(n - 1);
+        SetSpecialLetterOpener({});
+        Station st;
+        SetSetting(col::P_PrintControler, controller);
+        Shown<FomMarkingSetting> s;
+        s.screen.TxtData->setText("@1AB");
+        s.screen.TxtData->setFocus();
+        s.screen.TxtData->setCursorPosition(2);
+        int targetWhileOpen = -1;
+        QTimer driver;
+        driver.setInterval(20);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* palette =
+                qobject_cast<letters::SpecialLetterPalette*>(QApplication::activeModalWidget());
+            if (!palette)
+                return;
+            driver.stop();
+            targetWhileOpen = Shared().SpecialLetterTarget;
+            QTest::keyClick(palette, letters::PaletteKey(n).key(),
+                            letters::PaletteKey(n).keyboardModifiers());
+            QTest::keyClick(palette, Qt::Key_Escape);
+        });
+        driver.start();
+        key(Qt::Key_F9);
+        driver.stop();
+        installRecordingOpener();
+        QCOMPARE(targetWhileOpen, 1);
+        QCOMPARE(Shared().SpecialLetterTarget, std::int16_t(0));
+        const QString expected =
+            spec->insertion == letters::Insertion::AtEnd ? "@1AB" + letter : "@1" + letter + "AB";
+        QCOMPARE(s.screen.TxtData->text(), expected);
     }
 
     void setting_liveCheckLine_followsTyping() {

@@ -171,6 +171,10 @@ bool MFomMain::Load(bool otherInstanceRunning) {
         ShowScreen(ScreenId::MarkingStateDisplay);
     }
     ShowScreen(ScreenId::Information);
+    // The information screen's load hides the run screen; when the run
+    // screen's own load made the information screen first, that load is
+    // over, and the run screen is hidden here.
+    HideScreen(ScreenId::MarkingStateDisplay);
     MnuPasswordChange->setEnabled(false);
     MnuProgramSetting->setEnabled(false);
     return true;

@@ -6,6 +6,7 @@
 #include "SerialTestSupport.h"
 
 #include "common/MessagePort.h"
+#include "common/widgets/ScreenBehaviour.h"
 #include "daqsim.h"
 #include "run/screen/FomMarkingStateDisplay.h"
 #include "serial/MainPorts.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 
 using namespace marking;
@@ -24,7 +26,9 @@ using devsim::Device;
 namespace {
 
 QByteArray trx20Frame(const QByteArray& text) {
-    const QByteArray body = "\x02" "3" + text + "\x03";
+    const QByteArray body = "\x02"
+                            "3" +
+                            text + "\x03";
     return body + devsim::CheckCharacter(body);
 }
 
@@ -66,7 +70,10 @@ private slots:
         const auto carving = serialtest::StartDevice(Device::Carving, 2);
         const auto plc = serialtest::StartDevice(Device::PLC, 3);
 
-        // The work as the marking settings screen adds it.
+        // The text registered, then added as work, as the marking settings
+        // screen stores them.
+        AddRow(store::Table::MarkingSetting,
+               {{store::col::M_MarkingMethod, SingleMarking}, {store::col::M_Data, "@1KSD3507"}});
         AddWork("@1KSD3507", SingleMarking, 0, 1);
 
         shell::MFomMain window;
@@ -88,7 +95,9 @@ private slots:
         QTRY_COMPARE(plc->FrameCount(), 1);
         QCOMPARE(messages.Questions().size(), 1);
         QCOMPARE(controller->FrameBytes(), QList<QByteArray>{trx20Frame("@1KSD3507")});
-        QCOMPARE(plc->FrameBytes().first(), QByteArray("\x02" "00FFBW5M0955011" "\x03"));
+        QCOMPARE(plc->FrameBytes().first(), QByteArray("\x02"
+                                                       "00FFBW5M0955011"
+                                                       "\x03"));
         QVERIFY(plc->Frames().first().steadyNs > controller->Frames().first().steadyNs);
         QTRY_VERIFY(run->imgGreen->isVisible());
         QTRY_VERIFY(run->ImgPLCCommunicationStateGreen->isVisible());

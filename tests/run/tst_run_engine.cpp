@@ -29,15 +29,24 @@ private slots:
         QTest::addColumn<QList<int>>("channels");
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("count");
-        QTest::newRow("0,1,0,1") << true << QList<int>{0, 1, 0, 1} << "0" << "4";
-        QTest::newRow("0,0,1") << true << QList<int>{0, 0, 1} << "0" << "2";
-        QTest::newRow("1,0") << true << QList<int>{1, 0} << "0" << "1";
-        QTest::newRow("other channels") << true << QList<int>{2, 5, 3} << "7" << "7";
-        QTest::newRow("manual") << false << QList<int>{0, 1, 0, 1} << "0" << "0";
-        QTest::newRow("fraction") << true << QList<int>{0} << "2.5" << "3.5";
-        QTest::newRow("not a number") << true << QList<int>{0, 1} << "abc" << "abc";
-        QTest::newRow("empty") << true << QList<int>{0, 1} << "" << "";
-        QTest::newRow("infinite") << true << QList<int>{0} << "inf" << "inf";
+        QTest::newRow("0,1,0,1") << true << QList<int>{0, 1, 0, 1} << "0"
+                                 << "4";
+        QTest::newRow("0,0,1") << true << QList<int>{0, 0, 1} << "0"
+                               << "2";
+        QTest::newRow("1,0") << true << QList<int>{1, 0} << "0"
+                             << "1";
+        QTest::newRow("other channels") << true << QList<int>{2, 5, 3} << "7"
+                                        << "7";
+        QTest::newRow("manual") << false << QList<int>{0, 1, 0, 1} << "0"
+                                << "0";
+        QTest::newRow("fraction") << true << QList<int>{0} << "2.5"
+                                  << "3.5";
+        QTest::newRow("not a number") << true << QList<int>{0, 1} << "abc"
+                                      << "abc";
+        QTest::newRow("empty") << true << QList<int>{0, 1} << ""
+                               << "";
+        QTest::newRow("infinite") << true << QList<int>{0} << "inf"
+                                  << "inf";
     }
     void counting() {
         QFETCH(bool, automatic);
@@ -70,8 +79,8 @@ private slots:
         QVERIFY(line.Poll(16, ok));
         QCOMPARE(read, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
         QVERIFY(line.AutoMode);
-        QCOMPARE(line.StateOf(kPolledPanels[0]), PanelState::On);  // SSPanel39 "자동"
-        QCOMPARE(line.StateOf(kPolledPanels[1]), PanelState::Off); // SSPanel40 "수동"
+        QCOMPARE(line.StateOf(kPolledPanels[0]), PanelState::On);    // SSPanel39 "자동"
+        QCOMPARE(line.StateOf(kPolledPanels[1]), PanelState::Off);   // SSPanel40 "수동"
         QCOMPARE(line.StateOf(kPolledPanels[6]), PanelState::Alarm); // SSPanel35 "페인트"
 
         read.clear();
@@ -120,8 +129,8 @@ private slots:
         QTest::addColumn<int>("team");
         QTest::addColumn<int>("savedVolume");
         QTest::newRow("empty list") << false << 0 << "" << QVariant("단마킹") << "" << 0 << 0 << 0;
-        QTest::newRow("continuity") << true << 1 << "12" << QVariant("연속마킹") << "@1ABC" << 6000
-                                    << 3 << 12;
+        QTest::newRow("continuity")
+            << true << 1 << "12" << QVariant("연속마킹") << "@1ABC" << 6000 << 3 << 12;
         QTest::newRow("method 3") << true << 3 << "4" << QVariant() << "@1ABC" << 6000 << 3 << 4;
     }
     void save_writesTheHeadOfTheList() {
@@ -150,7 +159,9 @@ private slots:
             const QVariantHash& r = rows.last();
             QCOMPARE(r.value("R_ID").toLongLong(), saved.value().reportId);
             QCOMPARE(r.value("R_Date").toString(), QStringLiteral("2024-03-07"));
-            QCOMPARE(r.value("R_MarkingMethod"), savedMethod);
+            // Not written: a null of the column's type.
+            QCOMPARE(r.value("R_MarkingMethod").isNull(), savedMethod.isNull());
+            QCOMPARE(r.value("R_MarkingMethod").toString(), savedMethod.toString());
             QCOMPARE(r.value("R_Data").toString(), data);
             QCOMPARE(r.value("R_Length").toInt(), length);
             QCOMPARE(r.value("R_WorkTeam").toInt(), team);
@@ -163,8 +174,10 @@ private slots:
         QTest::addColumn<QVariant>("length");
         QTest::addColumn<QString>("volume");
         QTest::addColumn<QString>("named");
-        QTest::newRow("null length") << QVariant() << "1" << "W_Length";
-        QTest::newRow("count not whole") << QVariant(6000) << "abc" << "R_WorkVolume";
+        QTest::newRow("null length") << QVariant() << "1"
+                                     << "W_Length";
+        QTest::newRow("count not whole") << QVariant(6000) << "abc"
+                                         << "R_WorkVolume";
     }
     void save_refusesWhatItCannotStore() {
         QFETCH(QVariant, length);

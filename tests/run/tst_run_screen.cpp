@@ -26,10 +26,14 @@ using devsim::DeviceSim;
 namespace {
 
 QByteArray trx20Frame(const QByteArray& text) {
-    const QByteArray body = "\x02" "3" + text + "\x03";
+    const QByteArray body = "\x02"
+                            "3" +
+                            text + "\x03";
     return body + devsim::CheckCharacter(body);
 }
-const QByteArray kPlcFrame = "\x02" "00FFBW5M0955011" "\x03";
+const QByteArray kPlcFrame = "\x02"
+                             "00FFBW5M0955011"
+                             "\x03";
 
 devsim::Script script(const char* text) {
     return *devsim::Script::Parse(QLatin1String(text));
@@ -37,7 +41,10 @@ devsim::Script script(const char* text) {
 
 QString colourName(QWidget* w) {
     const QColor c = BackgroundOf(w);
-    return c == kStateOnColor ? "green" : c == kStateAlarmColor ? "red" : c == kStateOffColor ? "grey" : c.name();
+    return c == kStateOnColor      ? "green"
+           : c == kStateAlarmColor ? "red"
+           : c == kStateOffColor   ? "grey"
+                                   : c.name();
 }
 
 // One station: program directory, port set, message port, the three devices
@@ -99,8 +106,8 @@ private slots:
             QVERIFY2(panel && panel->text() == QString::fromUtf8(spec.caption), spec.name);
             QCOMPARE(colourName(panel), QStringLiteral("grey"));
         }
-        for (QLabel* lamp : {s.imgGreen, s.imgRed, s.ImgPLCCommunicationStateGreen,
-                             s.ImgPLCCommunicationStateRed})
+        for (QLabel* lamp :
+             {s.imgGreen, s.imgRed, s.ImgPLCCommunicationStateGreen, s.ImgPLCCommunicationStateRed})
             QVERIFY(!lamp->isVisibleTo(&s));
         QVERIFY(!s.LblCentralDelivery->isVisibleTo(&s)); // central reporting off
         QVERIFY(s.Label3->text().isEmpty());
@@ -180,8 +187,7 @@ private slots:
         QTRY_COMPARE(st.controller->FrameCount(), 2);
         QCOMPARE(st.controller->FrameBytes().last(), trx20Frame("@3(     )ABC"));
         s.hide();
-        QVERIFY(!s.ImgPLCCommunicationStateGreen->isVisibleTo(&s) &&
-                !s.imgGreen->isVisibleTo(&s));
+        QVERIFY(!s.ImgPLCCommunicationStateGreen->isVisibleTo(&s) && !s.imgGreen->isVisibleTo(&s));
     }
 
     // A PLC that keeps answering NN: the screen shows the attempts and its
@@ -205,7 +211,7 @@ private slots:
         st.Enter(Answer::Yes);
         QTRY_VERIFY(!s.ScmdTransmissionStop->isVisible());
         QVERIFY2(label.startsWith(QStringLiteral("PLC 전송 중 (")), qPrintable(label));
-        QVERIFY(label.mid(9).remove(QStringLiteral("회째)")).toInt() >= 3);
+        QVERIFY(label.mid(10).remove(QStringLiteral("회째)")).toInt() >= 3);
         QVERIFY(!startEnabled);
         QVERIFY(s.ScmdMarkingWorkStart->isEnabled());
         QCOMPARE(s.LblTransmission->text(), QStringLiteral("전송을 중지했습니다."));
@@ -258,10 +264,11 @@ private slots:
     // state file that cannot be written is reported and the screen runs on.
     void stateFile_keepsTheDeviceAndReportsAFailedSave() {
         char error[128] = {};
-        QCOMPARE(daqsim_load_config_text("[device 0]\ninterrupt_channels = 0xFF, 0\n"
-                                         "[device 1]\ninterrupt_channels = 0xFF, 0\n",
-                                         error, sizeof error),
-                 DAQ_OK);
+        QCOMPARE(
+            daqsim_load_config_text("[device 0]\ndi_channels = 16\ninterrupt_channels = 0xFF, 0\n"
+                                    "[device 1]\ndi_channels = 16\ninterrupt_channels = 0xFF, 0\n",
+                                    error, sizeof error),
+            DAQ_OK);
         Station st;
         const QString file = st.dir.file("MrvDIO1.dat");
         {
@@ -302,8 +309,8 @@ private slots:
             << QStringList{"연속마킹", "@2(     )ABC", "6000", "1"} << true;
         QTest::newRow("null length") << 0 << "ABC" << QVariant() << QVariant(1)
                                      << QStringList{"단마킹", "@2(     )ABC", "", ""} << false;
-        QTest::newRow("file marking") << 2 << "ABC" << QVariant(6000) << QVariant(1)
-                                      << QStringList{"", "", "", ""} << false;
+        QTest::newRow("file marking")
+            << 2 << "ABC" << QVariant(6000) << QVariant(1) << QStringList{"", "", "", ""} << false;
     }
     void display() {
         QFETCH(int, method);
@@ -329,8 +336,9 @@ private slots:
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("data");
         QTest::addColumn<int>("length");
-        QTest::newRow("does not fit") << 1 << "ABCDEFGHIJ" << 150;
-        QTest::newRow("not in code page 949") << 0 << QString::fromUtf8("AB\xF0\x9F\x98\x80") << 6000;
+        QTest::newRow("does not fit") << 1 << "ABCDEFGHIJ" << 10;
+        QTest::newRow("not in code page 949")
+            << 0 << QString::fromUtf8("AB\xF0\x9F\x98\x80") << 6000;
     }
     void refusedWork_sendsNothing() {
         QFETCH(int, method);

@@ -41,6 +41,8 @@ private slots:
                                 << "0";
         QTest::newRow("fraction") << true << QList<int>{0} << "2.5"
                                   << "3.5";
+        QTest::newRow("no exponent") << true << QList<int>{0} << "99999"
+                                     << "100000";
         QTest::newRow("not a number") << true << QList<int>{0, 1} << "abc"
                                       << "abc";
         QTest::newRow("empty") << true << QList<int>{0, 1} << ""

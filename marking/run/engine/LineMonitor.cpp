@@ -14,7 +14,8 @@ std::optional<QString> AddOnePipe(const QString& count) {
     const double next = value + 1.0;
     if (!std::isfinite(next))
         return std::nullopt;
-    return QString::number(next, 'g', QLocale::FloatingPointShortest);
+    // Plain digits, never an exponent: 99999 counts on to "100000".
+    return QString::number(next, 'f', QLocale::FloatingPointShortest);
 }
 
 std::optional<QString> LineMonitor::OnDiInterrupt(int channel, int scanCount,

@@ -40,7 +40,8 @@ inline constexpr PolledPanel kPolledPanels[] = {
 };
 
 // The pipe count's text plus one: the text read as a number, one added, the
-// result in its shortest decimal form ("0" gives "1", "2.5" gives "3.5").
+// result in its shortest decimal form without an exponent ("0" gives "1",
+// "2.5" gives "3.5", "99999" gives "100000").
 // Nothing for a text that is no finite number ("", "abc", "inf").
 std::optional<QString> AddOnePipe(const QString& count);
 

@@ -1,6 +1,7 @@
 #include "shell/MFomMain.h"
 
 #include "common/MessagePort.h"
+#include "common/SettingsStore.h"
 #include "common/SharedValues.h"
 #include "common/widgets/Modal.h"
 #include "common/widgets/ScreenBehaviour.h"
@@ -110,9 +111,11 @@ MFomMain::MFomMain(QWidget* parent)
     addSwitch(MnuWorkReport, ScreenId::WorkReport);
     addSwitch(MnuProgramInformation, ScreenId::Information);
 
-    // Switched off in the window's design and never switched on: shown greyed.
-    MnuReport->menuAction()->setEnabled(false);
-    MnuWorkReport->setEnabled(false);
+    // Switched off in the window's design and shown greyed; the installation's
+    // work report option switches the report menu on.
+    const bool workReport = WorkReportOptionEnabled();
+    MnuReport->menuAction()->setEnabled(workReport);
+    MnuWorkReport->setEnabled(workReport && HasScreenFactory(ScreenId::WorkReport));
     MnuProrgamDeveloper->setEnabled(false);
 
     TmrComCheck = new QTimer(this);

@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(daqsim_load_config_text("; no boards\n", error, sizeof error), DAQ_OK);
         Station st;
         FomMarkingStateDisplay& s = st.Open();
-        QCOMPARE(st.messages.Messages().size(), 1);
+        QTRY_COMPARE(st.messages.Messages().size(), 1);
         const auto m = st.messages.Messages().first();
         QVERIFY2(m.text.startsWith("ErrMessage : ") && m.text.endsWith(" Data I/O device 이상"),
                  qPrintable(m.text));
@@ -286,7 +286,7 @@ private slots:
 
         QVERIFY(QFile::remove(file) && QDir().mkdir(file)); // no file can be written there
         FomMarkingStateDisplay& s = st.Open();
-        QCOMPARE(st.messages.Messages().size(), 1);
+        QTRY_COMPARE(st.messages.Messages().size(), 1);
         QCOMPARE(st.messages.Messages().first().title, QStringLiteral("주의!"));
         QVERIFY(st.messages.Messages().first().text.contains(file));
         daqsim_set_di_bit(0, 3, 1);

@@ -15,6 +15,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -86,7 +87,8 @@ private slots:
         QVERIFY(run);
         QCOMPARE(window.VisibleScreen()->objectName(), QStringLiteral("FomInformation"));
         QVERIFY(!window.TmrComCheck->isActive());
-        QVERIFY(messages.Entries().isEmpty()); // no question at program start
+        QVERIFY(messages.Entries().isEmpty());                // no question at program start
+        QVERIFY(window.MnuReport->menuAction()->isEnabled()); // the work report option
 
         // F3 and "예": the text at the controller, then the PLC frame.
         messages.QueueAnswers({Answer::Yes});

@@ -39,11 +39,11 @@ const QString kNoWork = QStringLiteral("마킹 작업 내역 데이터가 존재
 const QString kNoWorkTitle = QStringLiteral("작업 내역 데이터 확인!");
 
 // The fields the screen clears as one.
-const QStringList kWorkFields{
-    "TxtMarkingMethod", "TxtDataOne",    "TxtDataTwo",       "TxtDataThree",
-    "TxtLength",        "TxtPi",         "TxtPipeVolume",    "TxtRepetition",
-    "TxtWorkTeam",      "TxtParenthesis", "TxtLengthYesOrNo", "TxtUnitYesOrNo",
-    "TxtCarvingPipe",   "TxtCarvingData"};
+const QStringList kWorkFields{"TxtMarkingMethod", "TxtDataOne",       "TxtDataTwo",
+                              "TxtDataThree",     "TxtLength",        "TxtPi",
+                              "TxtPipeVolume",    "TxtRepetition",    "TxtWorkTeam",
+                              "TxtParenthesis",   "TxtLengthYesOrNo", "TxtUnitYesOrNo",
+                              "TxtCarvingPipe",   "TxtCarvingData"};
 
 QPixmap lampPicture(const QColor& colour) {
     const int size = 26;
@@ -105,6 +105,26 @@ void reportLater(QObject* context, const store::Status& status) {
     ReportLater(context, [error] { store::ShowStoreError(error); });
 }
 
+// Holds the messages shown while it is in force and shows them, in order,
+// once the event loop is free, through the port in force then.
+class LaterMessages : public MessagePort {
+public:
+    LaterMessages(QObject* context, MessagePort& now)
+        : context_(context)
+        , now_(now) {}
+    void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override {
+        ReportLater(context_, [=] { Messages().ShowMessage(text, title, icon); });
+    }
+    Answer Ask(const QString& text, const QString& title, MessageIcon icon) override {
+        return now_.Ask(text, title, icon);
+    }
+    void Beep() override { now_.Beep(); }
+
+private:
+    QObject* context_;
+    MessagePort& now_;
+};
+
 } // namespace
 
 void ImageLamp::SetLamp(LampState state) {
@@ -139,42 +159,41 @@ FomMarkingStateDisplay::FomMarkingStateDisplay(QWidget* parent)
     volume.unit = QStringLiteral("개");
     volume.alignment = Qt::AlignRight | Qt::AlignVCenter;
     form_ = new ScreenForm(
-        this,
-        {.fields = {shown("TxtMarkingMethod", "SpanMarkingMethodTitle", "마킹 방법 :"),
-                    shown("TxtDataOne", "SpanMarkingData", "마킹 데이터 :"),
-                    shown("TxtDataTwo", "SpanMarkingData", "마킹 데이터 :"),
-                    shown("TxtDataThree", "SpanMarkingData", "마킹 데이터 :"), length,
-                    shown("TxtPi", "SpanPi", "관경 (A) :"),
-                    shown("TxtPipeVolume", "SpanPipeVolume", "파이프 수량 :"), repetition,
-                    shown("TxtWorkTeam", "SpanWorkTeam", "근무 조 :"),
-                    shown("TxtParenthesis", "SpanParenthesis", "괄호 표시 :"),
-                    hidden("TxtLengthYesOrNo", "SpanLengthYesOrNo", "길이 표시 :"),
-                    hidden("TxtUnitYesOrNo", "SpanUnitYesOrNo", "단위 표시 :"),
-                    hidden("TxtCarvingPipe", "SpanCarvingPipe", "각인 파이프 :"),
-                    hidden("TxtCarvingData", "SpanCarvingData", "각인 데이터 :"), volume},
-         .buttons = {{.name = "ScmdMarkingWorkStart",
-                      .caption = "마킹작업 시작[F4]",
-                      .key = Qt::Key_F4,
-                      .onClick = [this] { ScmdMarkingWorkStart_Click(); }},
-                     {.name = "ScmdWorkComplete",
-                      .caption = "작업 완료[F5]",
-                      .key = Qt::Key_F5,
-                      .onClick = [this] { ScmdWorkComplete_Click(); },
-                      .hidden = !workReport},
-                     {.name = "ScmdTransmissionStop",
-                      .caption = "전송 중지",
-                      .onClick = [this] { ScmdTransmissionStop_Click(); },
-                      .hidden = true},
-                     {.name = "ScmdEnd",
-                      .caption = "프로그램 종료[F10]",
-                      .key = Qt::Key_F10,
-                      .onClick = [this] { ScmdEnd_Click(); }}},
-         // The operator starts and ends; the fields are for reading.
-         .tabOrder = {"ScmdMarkingWorkStart", "ScmdWorkComplete", "ScmdTransmissionStop",
-                      "ScmdEnd", "TxtMarkingMethod", "TxtDataOne", "TxtDataTwo",
-                      "TxtDataThree", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition",
-                      "TxtWorkTeam", "TxtParenthesis", "TxtLengthYesOrNo", "TxtUnitYesOrNo",
-                      "TxtCarvingPipe", "TxtCarvingData", "TxtWorkVolume"}});
+        this, {.fields = {shown("TxtMarkingMethod", "SpanMarkingMethodTitle", "마킹 방법 :"),
+                          shown("TxtDataOne", "SpanMarkingData", "마킹 데이터 :"),
+                          shown("TxtDataTwo", "SpanMarkingData", "마킹 데이터 :"),
+                          shown("TxtDataThree", "SpanMarkingData", "마킹 데이터 :"), length,
+                          shown("TxtPi", "SpanPi", "관경 (A) :"),
+                          shown("TxtPipeVolume", "SpanPipeVolume", "파이프 수량 :"), repetition,
+                          shown("TxtWorkTeam", "SpanWorkTeam", "근무 조 :"),
+                          shown("TxtParenthesis", "SpanParenthesis", "괄호 표시 :"),
+                          hidden("TxtLengthYesOrNo", "SpanLengthYesOrNo", "길이 표시 :"),
+                          hidden("TxtUnitYesOrNo", "SpanUnitYesOrNo", "단위 표시 :"),
+                          hidden("TxtCarvingPipe", "SpanCarvingPipe", "각인 파이프 :"),
+                          hidden("TxtCarvingData", "SpanCarvingData", "각인 데이터 :"), volume},
+               .buttons = {{.name = "ScmdMarkingWorkStart",
+                            .caption = "마킹작업 시작[F4]",
+                            .key = Qt::Key_F4,
+                            .onClick = [this] { ScmdMarkingWorkStart_Click(); }},
+                           {.name = "ScmdWorkComplete",
+                            .caption = "작업 완료[F5]",
+                            .key = Qt::Key_F5,
+                            .onClick = [this] { ScmdWorkComplete_Click(); },
+                            .hidden = !workReport},
+                           {.name = "ScmdTransmissionStop",
+                            .caption = "전송 중지",
+                            .onClick = [this] { ScmdTransmissionStop_Click(); },
+                            .hidden = true},
+                           {.name = "ScmdEnd",
+                            .caption = "프로그램 종료[F10]",
+                            .key = Qt::Key_F10,
+                            .onClick = [this] { ScmdEnd_Click(); }}},
+               // The operator starts and ends; the fields are for reading.
+               .tabOrder = {"ScmdMarkingWorkStart", "ScmdWorkComplete", "ScmdTransmissionStop",
+                            "ScmdEnd", "TxtMarkingMethod", "TxtDataOne", "TxtDataTwo",
+                            "TxtDataThree", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition",
+                            "TxtWorkTeam", "TxtParenthesis", "TxtLengthYesOrNo", "TxtUnitYesOrNo",
+                            "TxtCarvingPipe", "TxtCarvingData", "TxtWorkVolume"}});
     TxtMarkingMethod = form_->Text(QStringLiteral("TxtMarkingMethod"));
     TxtDataOne = form_->Text(QStringLiteral("TxtDataOne"));
     TxtDataTwo = form_->Text(QStringLiteral("TxtDataTwo"));
@@ -300,9 +319,9 @@ void FomMarkingStateDisplay::buildLayout() {
     addLamp("SpanCommunicationState", "VSK-9 :", imgGreen, imgRed, true);
     addLamp("SpanPLCCommunicationState", "PLC 통신 :", ImgPLCCommunicationStateGreen,
             ImgPLCCommunicationStateRed, false);
-    addLamp("SpanCarvingMachineCommunicationState", "각인기 통신 :",
-            ImgCarvingMachineCommunicationStateGreen, ImgCarvingMachineCommunicationStateRed,
-            false);
+    addLamp("SpanCarvingMachineCommunicationState",
+            "각인기 통신 :", ImgCarvingMachineCommunicationStateGreen,
+            ImgCarvingMachineCommunicationStateRed, false);
     counter->addStretch();
     counter->addWidget(LblCentralDelivery);
 
@@ -344,14 +363,18 @@ void FomMarkingStateDisplay::buildLayout() {
     layout->addStretch();
     layout->addLayout(states);
     layout->addWidget(Label3);
-    layout->addLayout(form_->ButtonRow({QStringLiteral("ScmdWorkComplete"),
-                                        QStringLiteral("ScmdMarkingWorkStart"),
-                                        QStringLiteral("ScmdEnd")}));
+    layout->addLayout(
+        form_->ButtonRow({QStringLiteral("ScmdWorkComplete"),
+                          QStringLiteral("ScmdMarkingWorkStart"), QStringLiteral("ScmdEnd")}));
     for (QPushButton* b : {ScmdMarkingWorkStart, ScmdWorkComplete, ScmdEnd})
         b->setMinimumSize(160, 40);
 }
 
 void FomMarkingStateDisplay::load() {
+    // The load runs while the main window comes up: what it has to say comes
+    // once the event loop is free.
+    LaterMessages later(this, Messages());
+    ScopedMessagePort deferred(&later);
     SetScreenSize(this);
     HideScreens({ScreenId::ProgramSetting, ScreenId::MarkingSetting, ScreenId::MarkingWorkState,
                  ScreenId::Information});
@@ -377,8 +400,7 @@ void FomMarkingStateDisplay::load() {
     SetPrintControllerLamp(&printLamp_);
     SetPlcLamp(&plcLamp_);
     (void)OpenRunScreenLinks(carving_);
-    send::SetProgressObserver(
-        [this](const send::TransmissionProgress& p) { showProgress(p); });
+    send::SetProgressObserver([this](const send::TransmissionProgress& p) { showProgress(p); });
     Host().SetComCheckHandler([this] { TmrComCheck_Timer(); });
 
     if (central::Sender* sender = central::CentralSender()) {
@@ -408,8 +430,8 @@ void FomMarkingStateDisplay::Form_Activate() {
     shared.RunScreenInactive = false;
     reportLater(this, ModProgramSettingData());
     printLamp_.SetLamp(LampState::Hidden);
-    form_->ClearTexts({"TxtMarkingMethod", "TxtDataOne", "TxtDataTwo", "TxtDataThree",
-                       "TxtWorkTeam"});
+    form_->ClearTexts(
+        {"TxtMarkingMethod", "TxtDataOne", "TxtDataTwo", "TxtDataThree", "TxtWorkTeam"});
     for (const StatePanelSpec& spec : kStatePanels)
         paintPanel(QString::fromLatin1(spec.name), PanelState::Off);
     if (!shared.RunScreenActivated) {
@@ -513,8 +535,7 @@ bool FomMarkingStateDisplay::FunMarkingWorkDisplay() {
         shared.CurrentMarkingMethod = ContinuityMarking;
         form_->SetShown(QStringLiteral("TxtRepetition"), true);
         form_->ClearTexts({"TxtMarkingMethod", "TxtDataOne", "TxtDataTwo", "TxtDataThree",
-                           "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition",
-                           "TxtWorkTeam"});
+                           "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition", "TxtWorkTeam"});
         TxtMarkingMethod->setText(MarkingMethodName(ContinuityMarking));
         const RepetitionCheckOutcome outcome = ModContinuityMarkingDataRepetitionCheck();
         if (!outcome.ok) {
@@ -549,8 +570,8 @@ void FomMarkingStateDisplay::ScmdMarkingWorkStart_Click() {
 
 void FomMarkingStateDisplay::FunMarkingWorkStart() {
     printLamp_.SetLamp(LampState::Hidden);
-    form_->ClearTexts({"TxtMarkingMethod", "TxtDataOne", "TxtDataTwo", "TxtDataThree",
-                       "TxtWorkTeam"});
+    form_->ClearTexts(
+        {"TxtMarkingMethod", "TxtDataOne", "TxtDataTwo", "TxtDataThree", "TxtWorkTeam"});
     Shared().MarkingWorkStarted = true;
     (void)ModProgramSettingData().ReportIfFailed();
     if (FunMarkingWorkDisplay())
@@ -631,8 +652,8 @@ void FomMarkingStateDisplay::TmrComCheck_Timer() {
         paintPanel(QString::fromLatin1(panel.name), line_.StateOf(panel));
 }
 
-void FomMarkingStateDisplay::MrvDIO1_OnDiInterrupt(int channel, const std::vector<uint8_t>&,
-                                                   int, int scanCount) {
+void FomMarkingStateDisplay::MrvDIO1_OnDiInterrupt(int channel, const std::vector<uint8_t>&, int,
+                                                   int scanCount) {
     if (const std::optional<QString> count =
             line_.OnDiInterrupt(channel, scanCount, TxtWorkVolume->text()))
         TxtWorkVolume->setText(*count);

@@ -355,6 +355,20 @@ private slots:
         QVERIFY(!s.imgGreen->isVisibleTo(&s));
     }
 
+    void controllerPortMissing_namesItAndShowsTheRedLamp() {
+        Station st;
+        SetDevicePathForCom(1, QStringLiteral("/dev/marking-no-controller"));
+        AddWork("ABC");
+        FomMarkingStateDisplay& s = st.Open();
+        st.Enter(Answer::Yes);
+        QTRY_COMPARE(st.messages.Messages().size(), 1);
+        const QString text = st.messages.Messages().first().text;
+        QVERIFY2(text.contains("COM 1") && text.contains("/dev/marking-no-controller"),
+                 qPrintable(text));
+        QVERIFY(s.imgRed->isVisibleTo(&s) && !s.imgGreen->isVisibleTo(&s));
+        QVERIFY(Host().ComCheckEnabled()); // the screen runs on
+    }
+
     void workComplete_recordsTheWorkAndStartsTheNext() {
         env_->Set("Options/WorkReport", true);
         Station st;

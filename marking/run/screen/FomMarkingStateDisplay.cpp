@@ -227,6 +227,10 @@ FomMarkingStateDisplay::FomMarkingStateDisplay(QWidget* parent)
         newLamp(QStringLiteral("ImgCarvingMachineCommunicationStateGreen"), kStateOnColor, this);
     ImgCarvingMachineCommunicationStateRed =
         newLamp(QStringLiteral("ImgCarvingMachineCommunicationStateRed"), kStateAlarmColor, this);
+    for (QLabel* lamp : {imgGreen, imgRed})
+        lamp->setToolTip(QStringLiteral("VSK-9 통신"));
+    for (QLabel* lamp : {ImgPLCCommunicationStateGreen, ImgPLCCommunicationStateRed})
+        lamp->setToolTip(QStringLiteral("PLC 통신"));
     printLamp_.SetImages(imgGreen, imgRed);
     plcLamp_.SetImages(ImgPLCCommunicationStateGreen, ImgPLCCommunicationStateRed);
 
@@ -602,7 +606,8 @@ void FomMarkingStateDisplay::ScmdWorkComplete_Click() {
             return;
         }
     }
-    // The next work counts from zero.
+    // The finished work leaves the screen; the next one counts from zero.
+    clearWorkFields();
     TxtWorkVolume->setText(QStringLiteral("0"));
     FunMarkingWorkStart();
 }
@@ -673,14 +678,22 @@ void FomMarkingStateDisplay::showProgress(const send::TransmissionProgress& prog
         LblTransmission->setText(stopped ? QStringLiteral("전송을 중지했습니다.") : QString());
         stopRequested_ = false;
     }
-    const bool focusOnStart = ScmdMarkingWorkStart->hasFocus();
-    ScmdTransmissionStop->setVisible(progress.running);
-    ScmdMarkingWorkStart->setEnabled(!progress.running);
-    ScmdWorkComplete->setEnabled(!progress.running && workReport_);
+    // The buttons that are switched off while it runs hand the focus to the
+    // stop control and get it back at the end, so that Enter never lands on
+    // "프로그램 종료[F10]" by itself.
+    QWidget* focus = focusWidget();
+    const bool focusOnStart = focus == ScmdMarkingWorkStart || focus == ScmdWorkComplete;
+    const bool focusOnStop = focus == ScmdTransmissionStop;
+    if (progress.running)
+        ScmdTransmissionStop->setVisible(true);
     if (progress.running && focusOnStart)
         ScmdTransmissionStop->setFocus(Qt::OtherFocusReason);
-    else if (!progress.running && ScmdTransmissionStop->hasFocus())
+    ScmdMarkingWorkStart->setEnabled(!progress.running);
+    ScmdWorkComplete->setEnabled(!progress.running && workReport_);
+    if (!progress.running && focusOnStop)
         ScmdMarkingWorkStart->setFocus(Qt::OtherFocusReason);
+    if (!progress.running)
+        ScmdTransmissionStop->setVisible(false);
 }
 
 void FomMarkingStateDisplay::showCentralDelivery() {

@@ -5,6 +5,7 @@
 #include "ScreenTablesCheck.h"
 #include "SerialTestSupport.h"
 
+#include "central/Sender.h"
 #include "common/MessagePort.h"
 #include "common/widgets/ScreenHost.h"
 #include "daqsim.h"
@@ -406,6 +407,27 @@ private slots:
         st.messages.QueueAnswers({Answer::No});
         QTest::keyClick(s.ScmdMarkingWorkStart, Qt::Key_F5);
         QCOMPARE(ReportRows().size(), 2);
+    }
+
+    // Central reporting with its server out of reach: the lamp says the
+    // delivery fails, with the reason in its tooltip, and the count waiting.
+    void centralDelivery_lampFollowsTheSender() {
+        env_->Set("CentralReport/Url", "postgresql://station@127.0.0.1:1/plant");
+        Station st;
+        AddWork("ONE");
+        central::Sender* sender = central::StartCentralReporting(st.dir.path());
+        QVERIFY(sender);
+        FomMarkingStateDisplay& s = st.Open();
+        QVERIFY(s.LblCentralDelivery->isVisibleTo(&s));
+        QVERIFY(s.FunWorkDataSave());
+        central::NotifyOutboxChanged();
+        QTRY_COMPARE_WITH_TIMEOUT(s.LblCentralDelivery->text(),
+                                  QStringLiteral("중앙 전송 실패 (대기 1건)"), 20000);
+        QCOMPARE(colourName(s.LblCentralDelivery), QStringLiteral("red"));
+        QVERIFY(s.LblCentralDelivery->toolTip().size() > s.LblCentralDelivery->text().size());
+        st.screen.reset();
+        central::StopCentralReporting();
+        env_->Set("CentralReport/Url", {});
     }
 
     void workReportOff_offersNoWorkCompletion() {

@@ -169,7 +169,7 @@ private slots:
         st.Enter(Answer::Yes);
         QTRY_COMPARE(st.plc->FrameCount(), plcFrames);
         QCOMPARE(st.controller->FrameBytes(), QList<QByteArray>{trx20Frame("@3(     )ABC")});
-        QCOMPARE(st.plc->FrameBytes().first(), kPlcFrame);
+        QCOMPARE(st.plc->FrameBytes().constFirst(), kPlcFrame);
         QTRY_VERIFY(!s.ScmdTransmissionStop->isVisible());
         QCOMPARE(st.Field("TxtDataOne"), QStringLiteral("@3(     )ABC"));
         QCOMPARE(st.Field("TxtParenthesis"), QStringLiteral("@3(              )"));
@@ -186,7 +186,7 @@ private slots:
         // F4 sends the fields again, as they stand.
         QTest::keyClick(s.ScmdMarkingWorkStart, Qt::Key_F4);
         QTRY_COMPARE(st.controller->FrameCount(), 2);
-        QCOMPARE(st.controller->FrameBytes().last(), trx20Frame("@3(     )ABC"));
+        QCOMPARE(st.controller->FrameBytes().constLast(), trx20Frame("@3(     )ABC"));
         s.hide();
         QVERIFY(!s.ImgPLCCommunicationStateGreen->isVisibleTo(&s) && !s.imgGreen->isVisibleTo(&s));
     }
@@ -386,7 +386,7 @@ private slots:
         QTRY_COMPARE(st.controller->FrameCount(), 2);
         QCOMPARE(st.messages.Questions().last().text,
                  QStringLiteral("현재 작업을 완료하고 작업 리포트에 기록하시겠습니까?"));
-        QCOMPARE(st.controller->FrameBytes().last(), trx20Frame("TWO"));
+        QCOMPARE(st.controller->FrameBytes().constLast(), trx20Frame("TWO"));
         const auto report = ReportRows();
         QCOMPARE(report.size(), 1);
         QCOMPARE(report.first().value("R_Data").toString(), QStringLiteral("ONE"));

@@ -97,10 +97,10 @@ private slots:
         QTRY_COMPARE(plc->FrameCount(), 1);
         QCOMPARE(messages.Questions().size(), 1);
         QCOMPARE(controller->FrameBytes(), QList<QByteArray>{trx20Frame("@1KSD3507")});
-        QCOMPARE(plc->FrameBytes().first(), QByteArray("\x02"
-                                                       "00FFBW5M0955011"
-                                                       "\x03"));
-        QVERIFY(plc->Frames().first().steadyNs > controller->Frames().first().steadyNs);
+        QCOMPARE(plc->FrameBytes().constFirst(), QByteArray("\x02"
+                                                            "00FFBW5M0955011"
+                                                            "\x03"));
+        QVERIFY(plc->Frames().constFirst().steadyNs > controller->Frames().constFirst().steadyNs);
         QTRY_VERIFY(run->imgGreen->isVisible());
         QTRY_VERIFY(run->ImgPLCCommunicationStateGreen->isVisible());
         QVERIFY(window.TmrComCheck->isActive());

@@ -109,8 +109,8 @@ struct Station {
         qputenv("DAQDRV32_LIBRARY", QFile::encodeName(bin + "/libdaqdrv32.so"));
         qputenv("DAQDRV32_SOCKET", "off");
         std::string error;
-        library = mrvdio::host::ComponentLibrary::Load((bin + "/libMrvDIO.so").toStdString(),
-                                                       &error);
+        library =
+            mrvdio::host::ComponentLibrary::Load((bin + "/libMrvDIO.so").toStdString(), &error);
         if (!library || library->RegisterServer() != S_OK)
             qFatal("libMrvDIO.so: %s", error.c_str());
         daqsim_reset();
@@ -265,8 +265,7 @@ void BM_SustainedEdges(benchmark::State& state) {
             done = true;
         });
         const QString expected = QString::number(total);
-        pumpUntil([&] { return done && st.count()->text() == expected; },
-                  seconds * 1000 + 5000);
+        pumpUntil([&] { return done && st.count()->text() == expected; }, seconds * 1000 + 5000);
         board.join();
         tick.stop();
         const int counted = st.count()->text().toInt();
@@ -310,8 +309,8 @@ BENCHMARK(BM_ResidentMemory)->Iterations(1);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

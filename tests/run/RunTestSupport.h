@@ -34,8 +34,8 @@ public:
         const QString bin = qEnvironmentVariable("MARKING_PROGRAM_DIR");
         qputenv("DAQDRV32_LIBRARY", QFile::encodeName(bin + "/libdaqdrv32.so"));
         std::string error;
-        library_ = mrvdio::host::ComponentLibrary::Load((bin + "/libMrvDIO.so").toStdString(),
-                                                        &error);
+        library_ =
+            mrvdio::host::ComponentLibrary::Load((bin + "/libMrvDIO.so").toStdString(), &error);
         if (!library_ || library_->RegisterServer() != S_OK)
             qFatal("cannot register libMrvDIO.so: %s", error.c_str());
     }
@@ -74,8 +74,7 @@ inline void AddRow(store::Table table, const Row& row,
                    store::DatabaseFile file = store::DatabaseFile::Database) {
     store::Connection c;
     store::Recordset rs;
-    if (!c.Open(file).ok() || !rs.Open(store::QueryText::All(table), c).ok() ||
-        !rs.AddNew().ok())
+    if (!c.Open(file).ok() || !rs.Open(store::QueryText::All(table), c).ok() || !rs.AddNew().ok())
         qFatal("cannot add a row");
     for (const auto& [column, value] : row)
         if (!rs.SetField(column, value).ok())
@@ -88,17 +87,16 @@ inline void AddRow(store::Table table, const Row& row,
 inline void AddWork(const QString& data, int method = SingleMarking, int parenthesis = 0,
                     int team = 0, const QVariant& length = 6000, const QVariant& repetition = 1) {
     using namespace store::col;
-    AddRow(store::Table::MarkingWork,
-           {{W_MarkingMethod, method},
-            {W_Data, data},
-            {W_Length, length},
-            {W_Pi, 100},
-            {W_PipeVolume, 50},
-            {W_Parenthesis, parenthesis},
-            {W_WorkTeam, team},
-            {W_Reptition, repetition},
-            {W_LengthYesorNo, 0},
-            {W_UnitYesorNo, 0}});
+    AddRow(store::Table::MarkingWork, {{W_MarkingMethod, method},
+                                       {W_Data, data},
+                                       {W_Length, length},
+                                       {W_Pi, 100},
+                                       {W_PipeVolume, 50},
+                                       {W_Parenthesis, parenthesis},
+                                       {W_WorkTeam, team},
+                                       {W_Reptition, repetition},
+                                       {W_LengthYesorNo, 0},
+                                       {W_UnitYesorNo, 0}});
 }
 
 // Every row of a table, each as column -> value.

@@ -88,9 +88,9 @@ void CancelTransmission();
 // each frame before it is written, and the end. The PLC exchange that follows
 // an acknowledged TRX-20 frame reports its frames as "PLC".
 struct TransmissionProgress {
-    QString what;     // "TRX-20", "TRX-30", "HVL-5", "PLC"
-    int attempt = 0;  // the frame about to be written: 1, 2, ... (0 at the end)
-    bool running = true; // false: the transmission has ended
+    QString what;                   // "TRX-20", "TRX-30", "HVL-5", "PLC"
+    int attempt = 0;                // the frame about to be written: 1, 2, ... (0 at the end)
+    bool running = true;            // false: the transmission has ended
     Outcome outcome = Outcome::Ack; // at the end
 };
 using ProgressObserver = std::function<void(const TransmissionProgress&)>;

@@ -11,14 +11,16 @@ namespace {
 
 void logFailure(const char* what, const DioStatus& status) {
     if (!status.Ok())
-        qCWarning(lcRun).noquote() << "MrvDIO1" << what << "failed:"
-                                   << QString::fromStdString(status.description);
+        qCWarning(lcRun).noquote()
+            << "MrvDIO1" << what << "failed:" << QString::fromStdString(status.description);
 }
 
 } // namespace
 
 QString NoDioDeviceMessage(int errorCode, const QString& errorMessage) {
-    return QStringLiteral("ErrMessage : %1 %2 Data I/O device 이상").arg(errorCode).arg(errorMessage);
+    return QStringLiteral("ErrMessage : %1 %2 Data I/O device 이상")
+        .arg(errorCode)
+        .arg(errorMessage);
 }
 
 RunDio::RunDio(QString stateFile)

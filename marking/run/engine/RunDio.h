@@ -11,7 +11,7 @@ namespace marking::run {
 
 // What the DIO set-up of the run screen's load came to.
 struct DioSetUp {
-    bool device = false;  // a DIO device is open and inputs 0 and 1 are armed
+    bool device = false;   // a DIO device is open and inputs 0 and 1 are armed
     QString deviceMessage; // no device: "ErrMessage : <code> <message> Data I/O device 이상"
     QString stateMessage;  // the saved state could not be read or written (names the file)
 };

@@ -121,7 +121,8 @@ store::Result<SavedWork> SaveWorkData(const QString& workVolume, const QDate& to
     if (!work)
         return work.error();
     shared.MarkingText = work.value().data;
-    const store::Result<qint64> rId = appendReport(work.value(), shared.MarkingText, workVolume, today);
+    const store::Result<qint64> rId =
+        appendReport(work.value(), shared.MarkingText, workVolume, today);
     if (!rId)
         return rId.error();
     central::NotifyOutboxChanged();

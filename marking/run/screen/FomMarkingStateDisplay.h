@@ -46,10 +46,10 @@ struct StatePanelSpec {
     const char* group;   // "인버터 상태"
 };
 inline constexpr StatePanelSpec kStatePanels[] = {
-    {"SSPanel18", "전진", "인버터 상태"}, {"SSPanel19", "후진", "인버터 상태"},
-    {"SSPanel20", "이상", "인버터 상태"}, {"SSPanel39", "자동", "운전 모드"},
-    {"SSPanel40", "수동", "운전 모드"},   {"SSPanel41", "마킹시작", "운전 모드"},
-    {"SSPanel34", "이상", "VSK-9 상태"},  {"SSPanel35", "페인트", "VSK-9 상태"},
+    {"SSPanel18", "전진", "인버터 상태"},  {"SSPanel19", "후진", "인버터 상태"},
+    {"SSPanel20", "이상", "인버터 상태"},  {"SSPanel39", "자동", "운전 모드"},
+    {"SSPanel40", "수동", "운전 모드"},    {"SSPanel41", "마킹시작", "운전 모드"},
+    {"SSPanel34", "이상", "VSK-9 상태"},   {"SSPanel35", "페인트", "VSK-9 상태"},
     {"SSPanel36", "세정제", "VSK-9 상태"},
 };
 

@@ -74,6 +74,7 @@ void ModYNS7Communication() {
             return;
         }
         ++attempt;
+        send::ReportProgress({QStringLiteral("PLC"), attempt, true, send::Outcome::Ack});
         PLCSendData().clear();
         PLCReceiveData().clear();
         PLCSendData() = QChar(0x02) + QLatin1String(kPlcFrameBody) + QChar(0x03);

@@ -111,11 +111,11 @@ MFomMain::MFomMain(QWidget* parent)
     addSwitch(MnuWorkReport, ScreenId::WorkReport);
     addSwitch(MnuProgramInformation, ScreenId::Information);
 
-    // Switched off in the window's design and never switched on: shown greyed.
-    // The work report opens only where the station's report option is on.
-    const bool workReport = WorkReportOptionEnabled() && HasScreenFactory(ScreenId::WorkReport);
+    // Switched off in the window's design and shown greyed; the installation's
+    // work report option switches the report menu on.
+    const bool workReport = WorkReportOptionEnabled();
     MnuReport->menuAction()->setEnabled(workReport);
-    MnuWorkReport->setEnabled(workReport);
+    MnuWorkReport->setEnabled(workReport && HasScreenFactory(ScreenId::WorkReport));
     MnuProrgamDeveloper->setEnabled(false);
 
     TmrComCheck = new QTimer(this);
@@ -174,6 +174,10 @@ bool MFomMain::Load(bool otherInstanceRunning) {
         ShowScreen(ScreenId::MarkingStateDisplay);
     }
     ShowScreen(ScreenId::Information);
+    // The information screen's load hides the run screen; when the run
+    // screen's own load made the information screen first, that load is
+    // over, and the run screen is hidden here.
+    HideScreen(ScreenId::MarkingStateDisplay);
     MnuPasswordChange->setEnabled(false);
     MnuProgramSetting->setEnabled(false);
     return true;

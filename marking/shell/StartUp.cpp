@@ -1,11 +1,13 @@
 #include "shell/StartUp.h"
 
+#include "central/Sender.h"
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/widgets/QtMessagePort.h"
 #include "controllers/letters/FomHVL5SpecialLetter.h"
 #include "controllers/letters/SpecialLetterPalette.h"
 #include "report/screen/FomWorkReport.h"
+#include "run/screen/FomMarkingStateDisplay.h"
 #include "shell/FomEnd.h"
 #include "shell/FomInformation.h"
 #include "shell/FomPassword.h"
@@ -40,6 +42,9 @@ void RegisterDeliveredScreens() {
     MFomMain::SetScreenFactory(ScreenId::MarkingWorkState, [](QWidget* parent) {
         return new work::FomMarkingWorkState(parent);
     });
+    MFomMain::SetScreenFactory(ScreenId::MarkingStateDisplay, [](QWidget* parent) {
+        return new run::FomMarkingStateDisplay(parent);
+    });
 }
 
 namespace {
@@ -65,8 +70,11 @@ bool save(QWidget* widget, const QString& dir, const QString& name) {
     return ok;
 }
 
-// Saves every screen of this build and every dialog.
+// Saves every screen of this build and every dialog. Questions a screen asks
+// on the way (the run screen's start question) are answered No.
 int takeScreenshots(MFomMain& window, const QString& dir) {
+    ScriptedMessagePort answersNo;
+    ScopedMessagePort guard(&answersNo);
     QDir().mkpath(dir);
     int failures = 0;
     for (ScreenId id :
@@ -109,6 +117,8 @@ int RunMarkingProgram(int argc, char** argv) {
     QtMessagePort port;
     SetMessagePort(&port);
     RegisterDeliveredScreens();
+    // Delivers finished work to the plant's archive when it is configured.
+    central::StartCentralReporting(ProgramDirectory());
 
     const QString screenshotDir = qEnvironmentVariable("MARKING_SCREENSHOT_DIR");
     const bool exitAfterShow = qEnvironmentVariableIsSet("MARKING_EXIT_AFTER_SHOW");

@@ -42,6 +42,11 @@ bool& cancelRequested() {
     return flag;
 }
 
+ProgressObserver& progressObserver() {
+    static ProgressObserver observer;
+    return observer;
+}
+
 PlcExchange& plcExchange() {
     static PlcExchange exchange;
     return exchange;
@@ -69,12 +74,24 @@ QString warningFor(const char* name) {
         .arg(QLatin1String(name));
 }
 
-// Clears the flag when the transmission ends, however it ends.
+// Clears the flag when the transmission ends, however it ends, and reports
+// the end with its outcome.
 struct UnderWayGuard {
-    UnderWayGuard() { underWay() = true; }
-    ~UnderWayGuard() { underWay() = false; }
+    UnderWayGuard(const QString& what, const TransmissionReport& report)
+        : what_(what)
+        , report_(report) {
+        underWay() = true;
+    }
+    ~UnderWayGuard() {
+        underWay() = false;
+        ReportProgress({what_, 0, false, report_.outcome});
+    }
     UnderWayGuard(const UnderWayGuard&) = delete;
     UnderWayGuard& operator=(const UnderWayGuard&) = delete;
+
+private:
+    QString what_;
+    const TransmissionReport& report_;
 };
 
 } // namespace
@@ -139,6 +156,16 @@ std::int32_t& CommunicationErrorCount(PrintControllerModel model) {
     return state(model).errorCount;
 }
 
+ProgressObserver SetProgressObserver(ProgressObserver observer) {
+    return std::exchange(progressObserver(), std::move(observer));
+}
+
+void ReportProgress(const TransmissionProgress& progress) {
+    // A copy: the observer may install another one while it runs.
+    if (const ProgressObserver observer = progressObserver())
+        observer(progress);
+}
+
 bool TransmissionUnderWay() {
     return underWay();
 }
@@ -181,7 +208,7 @@ TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
         qCWarning(lcComm).noquote() << report.message;
         return report;
     }
-    UnderWayGuard guard;
+    UnderWayGuard guard(profile.name, report);
     cancelRequested() = false;
     ModelState& st = state(model);
     SharedValues& shared = Shared();
@@ -223,6 +250,7 @@ TransmissionReport Transmit(PrintControllerModel model, CommPort& port,
         // The frame buffer, as the rest of the program sees it.
         shared.MarkingText = cp949::Decode(frame.bytes);
 
+        ReportProgress({profile.name, report.attempts + 1, true, Outcome::Ack});
         const CommResult written = port.OutputBytes(frame.bytes);
         if (!written)
             return failWith(Outcome::PortError, written.message, frame.bytes, {});

@@ -84,6 +84,22 @@ bool TransmissionUnderWay();
 // before its next frame.
 void CancelTransmission();
 
+// What a running transmission tells the one who shows it (the run screen):
+// each frame before it is written, and the end. The PLC exchange that follows
+// an acknowledged TRX-20 frame reports its frames as "PLC".
+struct TransmissionProgress {
+    QString what;                   // "TRX-20", "TRX-30", "HVL-5", "PLC"
+    int attempt = 0;                // the frame about to be written: 1, 2, ... (0 at the end)
+    bool running = true;            // false: the transmission has ended
+    Outcome outcome = Outcome::Ack; // at the end
+};
+using ProgressObserver = std::function<void(const TransmissionProgress&)>;
+// Installs the observer (an empty one removes it) and returns the one before.
+// User-interface thread only.
+ProgressObserver SetProgressObserver(ProgressObserver observer);
+// Hands a report to the installed observer, if any.
+void ReportProgress(const TransmissionProgress& progress);
+
 // Program-wide state of each model.
 QString& ReceiveData(PrintControllerModel model);
 std::int32_t& CommunicationErrorCount(PrintControllerModel model);

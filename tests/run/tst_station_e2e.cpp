@@ -1,4 +1,5 @@
-// The station end to end: the program's screens in the main window, the
+// The station end to end: the program's screens in the main window (a text
+// registered and added as work on the marking settings screen), the
 // simulated print controller, PLC and carving machine on pseudo-terminals,
 // the line simulator playing the line through the board's socket, and the
 // work recorded in Report.mdb with "작업 완료".
@@ -13,6 +14,8 @@
 #include "shell/MFomMain.h"
 #include "shell/StartUp.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -71,12 +74,6 @@ private slots:
         const auto carving = serialtest::StartDevice(Device::Carving, 2);
         const auto plc = serialtest::StartDevice(Device::PLC, 3);
 
-        // The text registered, then added as work, as the marking settings
-        // screen stores them.
-        AddRow(store::Table::MarkingSetting,
-               {{store::col::M_MarkingMethod, SingleMarking}, {store::col::M_Data, "@1KSD3507"}});
-        AddWork("@1KSD3507", SingleMarking, 0, 1);
-
         shell::MFomMain window;
         QVERIFY(window.Load(false));
         window.show();
@@ -89,6 +86,33 @@ private slots:
         QVERIFY(!window.TmrComCheck->isActive());
         QVERIFY(messages.Entries().isEmpty());                // no question at program start
         QVERIFY(window.MnuReport->menuAction()->isEnabled()); // the work report option
+
+        // On the marking settings screen, from the keyboard: the text
+        // registered (F4), chosen again by its number (F8), and added as work
+        // of team B (F7).
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QWidget* setting = window.VisibleScreen();
+        QCOMPARE(setting->objectName(), QStringLiteral("FomMarkingSetting"));
+        auto field = [&](const char* name) { return setting->findChild<QLineEdit*>(name); };
+        auto type = [&](const char* name, const QString& text) {
+            field(name)->setFocus();
+            QTest::keyClicks(field(name), text);
+        };
+        type("TxtData", "@1ksd3507");
+        QTest::keyClick(field("TxtData"), Qt::Key_F4);
+        type("TxtSelectNumber", "1");
+        QTest::keyClick(field("TxtSelectNumber"), Qt::Key_F8);
+        QCOMPARE(field("TxtData")->text(), QStringLiteral("@1KSD3507"));
+        type("TxtLength", "12000");
+        type("TxtPi", "100");
+        type("TxtPipeVolume", "10");
+        setting->findChild<QComboBox*>("CboWorkTeam")->setCurrentIndex(1);
+        QTest::keyClick(field("TxtLength"), Qt::Key_F7);
+        QCOMPARE(messages.Messages().size(), 2);
+        QCOMPARE(messages.Messages().last().text,
+                 QStringLiteral("마킹 작업에 정상적으로 추가되었습니다."));
+        QCOMPARE(Rows(store::Table::MarkingWork).size(), 1);
+        messages.Clear();
 
         // F3 and "예": the text at the controller, then the PLC frame.
         messages.QueueAnswers({Answer::Yes});

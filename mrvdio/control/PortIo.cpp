@@ -122,58 +122,66 @@ Err MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAF
     return Err::NoError;
 }
 
+bool MrvDIOCtrl::PreparePortRun(VARIANT* buffer, int32_t portStart, int32_t portCount,
+                                const PortSide& side, PortRun* run) {
+    *run = PortRun{};
+    if (!handle_) {
+        ReportError(Err::NoDevice);
+        return false;
+    }
+    if (side.channelCount == 0) {
+        ReportError(side.noChannelsError);
+        return false;
+    }
+    if (portStart < 0 || portCount < 1 || portStart >= side.portCount) {
+        ReportError(side.rangeError);
+        return false;
+    }
+    if (static_cast<int64_t>(portStart) + portCount > side.portCount) {
+        portCount = side.portCount - portStart;
+        ReportError(side.rangeError);
+        run->cutByRange = true;
+    }
+    if (const Err e = ResolveBuffer(buffer, side.use, portCount, &run->array); e != Err::NoError) {
+        ReportError(e);
+        return false;
+    }
+    const int32_t elements =
+        static_cast<int32_t>(std::min<uint32_t>(run->array->rgsabound[0].cElements, 0x7FFFFFFF));
+    if (elements < portCount) {
+        portCount = elements;
+        ReportError(Err::UserDataShort);
+        run->cutByBuffer = true;
+    }
+    run->start = portStart;
+    run->count = portCount;
+    return true;
+}
+
 HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
                               VARIANT_BOOL* pResult, bool input) {
     if (pResult)
         *pResult = 0;
-    VARIANT_BOOL complete = 1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    PortRun run;
+    const PortSide side = input ? PortSide{diChannelCount_, diPortCount_, Err::NoDiFunction,
+                                           Err::InvalidScanRange, BufferUse::Read}
+                                : PortSide{doChannelCount_, doPortCount_, Err::NoDoFunction,
+                                           Err::InvalidDoScanRange, BufferUse::Read};
+    if (!PreparePortRun(pBuffer, portStart, portCount, side, &run))
         return E_FAIL;
-    }
-    const int32_t channels = input ? diChannelCount_ : doChannelCount_;
-    const int32_t ports = input ? diPortCount_ : doPortCount_;
-    const Err rangeError = input ? Err::InvalidScanRange : Err::InvalidDoScanRange;
-    if (channels == 0) {
-        ReportError(input ? Err::NoDiFunction : Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (portStart < 0 || portCount < 1 || portStart >= ports) {
-        ReportError(rangeError);
-        return E_FAIL;
-    }
-    if (static_cast<int64_t>(portStart) + portCount > ports) {
-        portCount = ports - portStart;
-        ReportError(rangeError);
-        complete = 0;
-    }
-    SAFEARRAY* array = nullptr;
-    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Read, portCount, &array);
-        e != Err::NoError) {
-        ReportError(e);
-        return E_FAIL;
-    }
-    const int32_t elements =
-        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
-    if (elements < portCount) {
-        portCount = elements;
-        ReportError(Err::UserDataShort);
-        complete = 0;
-    }
-    if (portCount > 0) {
-        auto* data = static_cast<uint8_t*>(array->pvData);
-        const DaqResult r =
-            input ? drv_.ReadDiPorts(handle_, static_cast<uint32_t>(portStart),
-                                     static_cast<uint32_t>(portCount), data)
-                  : drv_.GetCurrentDoPortsState(handle_, static_cast<uint32_t>(portStart),
-                                                static_cast<uint32_t>(portCount), data);
+    if (run.count > 0) {
+        auto* data = static_cast<uint8_t*>(run.array->pvData);
+        const auto start = static_cast<uint32_t>(run.start);
+        const auto count = static_cast<uint32_t>(run.count);
+        const DaqResult r = input ? drv_.ReadDiPorts(handle_, start, count, data)
+                                  : drv_.GetCurrentDoPortsState(handle_, start, count, data);
         if (r != DAQ_OK) {
             ReportError(input ? Err::ReadDiPortsFailed : Err::ReadDoPortsFailed);
             return E_FAIL;
         }
     }
     if (pResult)
-        *pResult = complete;
+        *pResult = run.cutByRange || run.cutByBuffer ? 0 : 1;
     return S_OK;
 }
 
@@ -191,48 +199,25 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
                                  VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    VARIANT_BOOL complete = 1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    PortRun run;
+    if (!PreparePortRun(pBuffer, portStart, portCount,
+                        {doChannelCount_, doPortCount_, Err::NoDoFunction, Err::InvalidDoPortRange,
+                         BufferUse::Write},
+                        &run))
         return E_FAIL;
-    }
-    if (doChannelCount_ == 0) {
-        ReportError(Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (portStart < 0 || portStart >= doPortCount_ || portCount < 1) {
-        ReportError(Err::InvalidDoPortRange);
-        return E_FAIL;
-    }
-    if (static_cast<int64_t>(portStart) + portCount > doPortCount_) {
-        portCount = doPortCount_ - portStart;
-        ReportError(Err::InvalidDoPortRange);
-        complete = 0;
-    }
-    SAFEARRAY* array = nullptr;
-    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Write, portCount, &array);
-        e != Err::NoError) {
-        ReportError(e);
-        return E_FAIL;
-    }
-    const int32_t elements =
-        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
-    if (elements < portCount) {
-        // The available data are written; the call still counts as complete.
-        portCount = elements;
-        ReportError(Err::UserDataShort);
-    }
-    if (portCount > 0) {
-        const DaqResult r = drv_.WriteDoPorts(handle_, static_cast<uint32_t>(portStart),
-                                              static_cast<uint32_t>(portCount),
-                                              static_cast<const uint8_t*>(array->pvData));
+    if (run.count > 0) {
+        const DaqResult r = drv_.WriteDoPorts(handle_, static_cast<uint32_t>(run.start),
+                                              static_cast<uint32_t>(run.count),
+                                              static_cast<const uint8_t*>(run.array->pvData));
         if (r != DAQ_OK) {
             ReportError(Err::WriteDoPortsFailed);
             return E_FAIL;
         }
     }
+    // A short array only: the available data are written and the call still
+    // counts as complete.
     if (pResult)
-        *pResult = complete;
+        *pResult = run.cutByRange ? 0 : 1;
     return S_OK;
 }
 

@@ -211,6 +211,12 @@ private:
         DaqResult (driver::DaqDriver::*read)(DaqHandle, DaqDioReadBit*) const;
     };
     HRESULT ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side);
+    // The checks channel and port members start with; false when the member
+    // cannot go ahead (the error is reported). A device with channels on the
+    // side; and a channel among them; a DIO port with a type.
+    bool HasChannels(int32_t channelCount, Err noChannelsError);
+    bool CheckChannel(int32_t channel, int32_t channelCount, Err noChannelsError, Err rangeError);
+    bool CheckDioPort(int32_t port);
     struct InnerUnknown final : IUnknown {
         MrvDIOCtrl* self;
         HRESULT QueryInterface(const IID& iid, void** object) override;

@@ -23,23 +23,36 @@ HRESULT MrvDIOCtrl::ReadDoChannel(int32_t channel, int32_t* state) {
                            Err::ReadDoChannelFailed, &driver::DaqDriver::DioGetCurrentDOBit});
 }
 
+bool MrvDIOCtrl::HasChannels(int32_t channelCount, Err noChannelsError) {
+    if (!handle_) {
+        ReportError(Err::NoDevice);
+        return false;
+    }
+    if (channelCount == 0) {
+        ReportError(noChannelsError);
+        return false;
+    }
+    return true;
+}
+
+bool MrvDIOCtrl::CheckChannel(int32_t channel, int32_t channelCount, Err noChannelsError,
+                              Err rangeError) {
+    if (!HasChannels(channelCount, noChannelsError))
+        return false;
+    if (channel < 0 || channel >= channelCount) {
+        ReportError(rangeError);
+        return false;
+    }
+    return true;
+}
+
 // One channel's bit, read by the given driver call; each side reports its own
 // error numbers (no channels, channel out of range, driver failure).
 HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side) {
     if (state)
         *state = -1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckChannel(channel, side.channelCount, side.noChannelsError, side.rangeError))
         return E_FAIL;
-    }
-    if (side.channelCount == 0) {
-        ReportError(side.noChannelsError);
-        return E_FAIL;
-    }
-    if (channel < 0 || channel >= side.channelCount) {
-        ReportError(side.rangeError);
-        return E_FAIL;
-    }
     if (!state) {
         ReportError(Err::InvalidParameter);
         return E_FAIL;
@@ -58,18 +71,8 @@ HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const Channe
 HRESULT MrvDIOCtrl::WriteDoChannel(int32_t status, int32_t channel, VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckChannel(channel, doChannelCount_, Err::NoDoFunction, Err::InvalidDoChannel))
         return E_FAIL;
-    }
-    if (doChannelCount_ == 0) {
-        ReportError(Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (channel < 0 || channel >= doChannelCount_) {
-        ReportError(Err::InvalidDoChannel);
-        return E_FAIL;
-    }
     DaqDioWriteBit record{static_cast<uint16_t>(channel / 8), static_cast<uint16_t>(channel % 8),
                           static_cast<uint16_t>(status & 0xFFFF)};
     if (drv_.DioWriteBit(handle_, &record) != DAQ_OK) {
@@ -125,14 +128,8 @@ Err MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAF
 bool MrvDIOCtrl::PreparePortRun(VARIANT* buffer, int32_t portStart, int32_t portCount,
                                 const PortSide& side, PortRun* run) {
     *run = PortRun{};
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!HasChannels(side.channelCount, side.noChannelsError))
         return false;
-    }
-    if (side.channelCount == 0) {
-        ReportError(side.noChannelsError);
-        return false;
-    }
     if (portStart < 0 || portCount < 1 || portStart >= side.portCount) {
         ReportError(side.rangeError);
         return false;
@@ -223,15 +220,21 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
 
 // ----------------------------------------------------------- port direction
 
-HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
+bool MrvDIOCtrl::CheckDioPort(int32_t port) {
     if (!handle_) {
         ReportError(Err::NoDevice);
-        return E_FAIL;
+        return false;
     }
     if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
         ReportError(Err::InvalidDioPort);
-        return E_FAIL;
+        return false;
     }
+    return true;
+}
+
+HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
+    if (!CheckDioPort(port))
+        return E_FAIL;
     if (!direction) {
         ReportError(Err::InvalidParameter);
         return E_FAIL;
@@ -258,14 +261,8 @@ HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
 HRESULT MrvDIOCtrl::SetPortDirection(int32_t port, int32_t direction, VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckDioPort(port))
         return E_FAIL;
-    }
-    if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
-        ReportError(Err::InvalidDioPort);
-        return E_FAIL;
-    }
     const uint8_t type = portTypeList_[port];
     if (type < 3) {
         ReportError(Err::PortNoDirectionSetting);

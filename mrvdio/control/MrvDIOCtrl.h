@@ -273,6 +273,8 @@ private:
     template <class T>
     HRESULT AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
                                 VARIANT_BOOL* pResult);
+    template <class T>
+    HRESULT GetPortInfo(int32_t port, int32_t* pSupportChan, int32_t* pSupportMask);
 
     // The event checking thread (EventChecker.h), made on first use.
     EventChecker& Events();

@@ -20,26 +20,8 @@ namespace {
 using namespace mrvdio;
 
 // The client site of a design environment: ambient user mode false.
-class DesignSite final : public IDispatch {
+class DesignSite final : public ComObject<IDispatch, IID_IDispatch> {
 public:
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs_; }
-    uint32_t Release() override {
-        const uint32_t n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
-    }
     HRESULT GetTypeInfoCount(uint32_t* count) override {
         if (count)
             *count = 0;
@@ -57,9 +39,6 @@ public:
         result->boolVal = VARIANT_FALSE;
         return S_OK;
     }
-
-private:
-    uint32_t refs_ = 1;
 };
 
 // The control, by its registration or from the library beside the program.

@@ -11,34 +11,15 @@
 namespace mrvdio::config {
 
 // The pages' site: a page that changes its dirty state updates the buttons.
-struct PropertyFrame::Site final : IPropertyPageSite {
+struct PropertyFrame::Site final : ComObject<IPropertyPageSite, IID_IPropertyPageSite> {
     explicit Site(PropertyFrame* frame)
         : frame(frame) {}
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IPropertyPageSite) {
-            *object = static_cast<IPropertyPageSite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override {
-        const uint32_t n = --refs;
-        if (n == 0)
-            delete this;
-        return n;
-    }
     HRESULT OnStatusChange(uint32_t) override {
         if (frame)
             frame->UpdateButtons();
         return S_OK;
     }
     PropertyFrame* frame;
-    uint32_t refs = 1;
 };
 
 PropertyFrame::PropertyFrame(ComPtr<IUnknown> control,

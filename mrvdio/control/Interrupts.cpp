@@ -959,10 +959,11 @@ HRESULT MrvDIOCtrl::GetDiStatusChangeSetting(int32_t port, int32_t* mask, VARIAN
     return S_FALSE;
 }
 
-HRESULT MrvDIOCtrl::GetDiPatternPortInfo(int32_t port, int32_t* pSupportChan,
-                                         int32_t* pSupportMask) {
-    if (diPattern_) {
-        for (const DiPatternMatchSetting& rec : *diPattern_) {
+// No checks of its own: what the port's record supports, where there is one.
+template <class T>
+HRESULT MrvDIOCtrl::GetPortInfo(int32_t port, int32_t* pSupportChan, int32_t* pSupportMask) {
+    if (const auto& table = this->*T::kTable) {
+        for (const typename T::Record& rec : *table) {
             if (rec.port == static_cast<uint8_t>(port & 0xFF)) {
                 if (pSupportChan)
                     *pSupportChan = rec.supportedChannels;
@@ -975,20 +976,14 @@ HRESULT MrvDIOCtrl::GetDiPatternPortInfo(int32_t port, int32_t* pSupportChan,
     return S_OK;
 }
 
+HRESULT MrvDIOCtrl::GetDiPatternPortInfo(int32_t port, int32_t* pSupportChan,
+                                         int32_t* pSupportMask) {
+    return GetPortInfo<PatternMatchTraits>(port, pSupportChan, pSupportMask);
+}
+
 HRESULT MrvDIOCtrl::GetDiStatusPortInfo(int32_t port, int32_t* pSupportChan,
                                         int32_t* pSupportMask) {
-    if (diStatus_) {
-        for (const DiStatusChangeSetting& rec : *diStatus_) {
-            if (rec.port == static_cast<uint8_t>(port & 0xFF)) {
-                if (pSupportChan)
-                    *pSupportChan = rec.supportedChannels;
-                if (pSupportMask)
-                    *pSupportMask = rec.maskSettable;
-                break;
-            }
-        }
-    }
-    return S_OK;
+    return GetPortInfo<StatusChangeTraits>(port, pSupportChan, pSupportMask);
 }
 
 } // namespace mrvdio

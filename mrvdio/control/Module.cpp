@@ -26,31 +26,13 @@ MrvDIODialogHook g_dialogHook = nullptr;
 void* g_dialogContext = nullptr;
 
 // The error info object handed to callers of MrvGetErrorInfo.
-class ErrorInfo final : public IErrorInfo {
+class ErrorInfo final : public ComObject<IErrorInfo, IID_IErrorInfo> {
 public:
     ErrorInfo(std::u16string description, std::string source, const IID& iid)
         : description_(std::move(description))
         , source_(std::move(source))
         , iid_(iid) {
         ModuleObjectCreated();
-    }
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IErrorInfo) {
-            *object = static_cast<IErrorInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs_; }
-    uint32_t Release() override {
-        uint32_t n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
     }
     HRESULT GetGUID(GUID* guid) override {
         if (!guid)
@@ -73,8 +55,7 @@ public:
     }
 
 private:
-    ~ErrorInfo() { ModuleObjectDestroyed(); }
-    std::atomic<uint32_t> refs_{1};
+    ~ErrorInfo() override { ModuleObjectDestroyed(); }
     std::u16string description_;
     std::string source_;
     IID iid_;

@@ -211,6 +211,12 @@ private:
         DaqResult (driver::DaqDriver::*read)(DaqHandle, DaqDioReadBit*) const;
     };
     HRESULT ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side);
+    // The checks channel and port members start with; false when the member
+    // cannot go ahead (the error is reported). A device with channels on the
+    // side; and a channel among them; a DIO port with a type.
+    bool HasChannels(int32_t channelCount, Err noChannelsError);
+    bool CheckChannel(int32_t channel, int32_t channelCount, Err noChannelsError, Err rangeError);
+    bool CheckDioPort(int32_t port);
     struct InnerUnknown final : IUnknown {
         MrvDIOCtrl* self;
         HRESULT QueryInterface(const IID& iid, void** object) override;
@@ -267,6 +273,8 @@ private:
     template <class T>
     HRESULT AssignPortScanRange(int32_t port, int32_t scanStart, int32_t scanCount,
                                 VARIANT_BOOL* pResult);
+    template <class T>
+    HRESULT GetPortInfo(int32_t port, int32_t* pSupportChan, int32_t* pSupportMask);
 
     // The event checking thread (EventChecker.h), made on first use.
     EventChecker& Events();
@@ -283,6 +291,29 @@ private:
     // error number. For reads, an empty variant (or an array variant without an
     // array) gets a new array of `count` bytes.
     Err ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAFEARRAY** array);
+    // A run of DI or DO ports to read or write: the side's channel and port
+    // counts, its error numbers and what the caller's buffer is used for.
+    struct PortSide {
+        int32_t channelCount;
+        int32_t portCount;
+        Err noChannelsError;
+        Err rangeError;
+        BufferUse use;
+    };
+    // The run as the checks left it: the ports that can be transferred, the
+    // caller's array, and whether the port range or the array cut it short.
+    struct PortRun {
+        int32_t start = 0;
+        int32_t count = 0;
+        SAFEARRAY* array = nullptr;
+        bool cutByRange = false;
+        bool cutByBuffer = false;
+    };
+    // The checks of a port transfer before the driver is called; false when
+    // it cannot go ahead (the error is reported). A run past the last port
+    // or longer than the array is cut, and the reason reported.
+    bool PreparePortRun(VARIANT* buffer, int32_t portStart, int32_t portCount, const PortSide& side,
+                        PortRun* run);
     HRESULT ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount, VARIANT_BOOL* pResult,
                       bool input);
 

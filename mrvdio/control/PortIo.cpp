@@ -23,23 +23,36 @@ HRESULT MrvDIOCtrl::ReadDoChannel(int32_t channel, int32_t* state) {
                            Err::ReadDoChannelFailed, &driver::DaqDriver::DioGetCurrentDOBit});
 }
 
+bool MrvDIOCtrl::HasChannels(int32_t channelCount, Err noChannelsError) {
+    if (!handle_) {
+        ReportError(Err::NoDevice);
+        return false;
+    }
+    if (channelCount == 0) {
+        ReportError(noChannelsError);
+        return false;
+    }
+    return true;
+}
+
+bool MrvDIOCtrl::CheckChannel(int32_t channel, int32_t channelCount, Err noChannelsError,
+                              Err rangeError) {
+    if (!HasChannels(channelCount, noChannelsError))
+        return false;
+    if (channel < 0 || channel >= channelCount) {
+        ReportError(rangeError);
+        return false;
+    }
+    return true;
+}
+
 // One channel's bit, read by the given driver call; each side reports its own
 // error numbers (no channels, channel out of range, driver failure).
 HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const ChannelRead& side) {
     if (state)
         *state = -1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckChannel(channel, side.channelCount, side.noChannelsError, side.rangeError))
         return E_FAIL;
-    }
-    if (side.channelCount == 0) {
-        ReportError(side.noChannelsError);
-        return E_FAIL;
-    }
-    if (channel < 0 || channel >= side.channelCount) {
-        ReportError(side.rangeError);
-        return E_FAIL;
-    }
     if (!state) {
         ReportError(Err::InvalidParameter);
         return E_FAIL;
@@ -58,18 +71,8 @@ HRESULT MrvDIOCtrl::ReadChannelBit(int32_t channel, int32_t* state, const Channe
 HRESULT MrvDIOCtrl::WriteDoChannel(int32_t status, int32_t channel, VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckChannel(channel, doChannelCount_, Err::NoDoFunction, Err::InvalidDoChannel))
         return E_FAIL;
-    }
-    if (doChannelCount_ == 0) {
-        ReportError(Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (channel < 0 || channel >= doChannelCount_) {
-        ReportError(Err::InvalidDoChannel);
-        return E_FAIL;
-    }
     DaqDioWriteBit record{static_cast<uint16_t>(channel / 8), static_cast<uint16_t>(channel % 8),
                           static_cast<uint16_t>(status & 0xFFFF)};
     if (drv_.DioWriteBit(handle_, &record) != DAQ_OK) {
@@ -122,58 +125,60 @@ Err MrvDIOCtrl::ResolveBuffer(VARIANT* buffer, BufferUse use, int32_t count, SAF
     return Err::NoError;
 }
 
+bool MrvDIOCtrl::PreparePortRun(VARIANT* buffer, int32_t portStart, int32_t portCount,
+                                const PortSide& side, PortRun* run) {
+    *run = PortRun{};
+    if (!HasChannels(side.channelCount, side.noChannelsError))
+        return false;
+    if (portStart < 0 || portCount < 1 || portStart >= side.portCount) {
+        ReportError(side.rangeError);
+        return false;
+    }
+    if (static_cast<int64_t>(portStart) + portCount > side.portCount) {
+        portCount = side.portCount - portStart;
+        ReportError(side.rangeError);
+        run->cutByRange = true;
+    }
+    if (const Err e = ResolveBuffer(buffer, side.use, portCount, &run->array); e != Err::NoError) {
+        ReportError(e);
+        return false;
+    }
+    const int32_t elements =
+        static_cast<int32_t>(std::min<uint32_t>(run->array->rgsabound[0].cElements, 0x7FFFFFFF));
+    if (elements < portCount) {
+        portCount = elements;
+        ReportError(Err::UserDataShort);
+        run->cutByBuffer = true;
+    }
+    run->start = portStart;
+    run->count = portCount;
+    return true;
+}
+
 HRESULT MrvDIOCtrl::ReadPorts(VARIANT* pBuffer, int32_t portStart, int32_t portCount,
                               VARIANT_BOOL* pResult, bool input) {
     if (pResult)
         *pResult = 0;
-    VARIANT_BOOL complete = 1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    PortRun run;
+    const PortSide side = input ? PortSide{diChannelCount_, diPortCount_, Err::NoDiFunction,
+                                           Err::InvalidScanRange, BufferUse::Read}
+                                : PortSide{doChannelCount_, doPortCount_, Err::NoDoFunction,
+                                           Err::InvalidDoScanRange, BufferUse::Read};
+    if (!PreparePortRun(pBuffer, portStart, portCount, side, &run))
         return E_FAIL;
-    }
-    const int32_t channels = input ? diChannelCount_ : doChannelCount_;
-    const int32_t ports = input ? diPortCount_ : doPortCount_;
-    const Err rangeError = input ? Err::InvalidScanRange : Err::InvalidDoScanRange;
-    if (channels == 0) {
-        ReportError(input ? Err::NoDiFunction : Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (portStart < 0 || portCount < 1 || portStart >= ports) {
-        ReportError(rangeError);
-        return E_FAIL;
-    }
-    if (static_cast<int64_t>(portStart) + portCount > ports) {
-        portCount = ports - portStart;
-        ReportError(rangeError);
-        complete = 0;
-    }
-    SAFEARRAY* array = nullptr;
-    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Read, portCount, &array);
-        e != Err::NoError) {
-        ReportError(e);
-        return E_FAIL;
-    }
-    const int32_t elements =
-        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
-    if (elements < portCount) {
-        portCount = elements;
-        ReportError(Err::UserDataShort);
-        complete = 0;
-    }
-    if (portCount > 0) {
-        auto* data = static_cast<uint8_t*>(array->pvData);
-        const DaqResult r =
-            input ? drv_.ReadDiPorts(handle_, static_cast<uint32_t>(portStart),
-                                     static_cast<uint32_t>(portCount), data)
-                  : drv_.GetCurrentDoPortsState(handle_, static_cast<uint32_t>(portStart),
-                                                static_cast<uint32_t>(portCount), data);
+    if (run.count > 0) {
+        auto* data = static_cast<uint8_t*>(run.array->pvData);
+        const auto start = static_cast<uint32_t>(run.start);
+        const auto count = static_cast<uint32_t>(run.count);
+        const DaqResult r = input ? drv_.ReadDiPorts(handle_, start, count, data)
+                                  : drv_.GetCurrentDoPortsState(handle_, start, count, data);
         if (r != DAQ_OK) {
             ReportError(input ? Err::ReadDiPortsFailed : Err::ReadDoPortsFailed);
             return E_FAIL;
         }
     }
     if (pResult)
-        *pResult = complete;
+        *pResult = run.cutByRange || run.cutByBuffer ? 0 : 1;
     return S_OK;
 }
 
@@ -191,62 +196,45 @@ HRESULT MrvDIOCtrl::WriteDoPorts(VARIANT* pBuffer, int32_t portStart, int32_t po
                                  VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    VARIANT_BOOL complete = 1;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    PortRun run;
+    if (!PreparePortRun(pBuffer, portStart, portCount,
+                        {doChannelCount_, doPortCount_, Err::NoDoFunction, Err::InvalidDoPortRange,
+                         BufferUse::Write},
+                        &run))
         return E_FAIL;
-    }
-    if (doChannelCount_ == 0) {
-        ReportError(Err::NoDoFunction);
-        return E_FAIL;
-    }
-    if (portStart < 0 || portStart >= doPortCount_ || portCount < 1) {
-        ReportError(Err::InvalidDoPortRange);
-        return E_FAIL;
-    }
-    if (static_cast<int64_t>(portStart) + portCount > doPortCount_) {
-        portCount = doPortCount_ - portStart;
-        ReportError(Err::InvalidDoPortRange);
-        complete = 0;
-    }
-    SAFEARRAY* array = nullptr;
-    if (const Err e = ResolveBuffer(pBuffer, BufferUse::Write, portCount, &array);
-        e != Err::NoError) {
-        ReportError(e);
-        return E_FAIL;
-    }
-    const int32_t elements =
-        static_cast<int32_t>(std::min<uint32_t>(array->rgsabound[0].cElements, 0x7FFFFFFF));
-    if (elements < portCount) {
-        // The available data are written; the call still counts as complete.
-        portCount = elements;
-        ReportError(Err::UserDataShort);
-    }
-    if (portCount > 0) {
-        const DaqResult r = drv_.WriteDoPorts(handle_, static_cast<uint32_t>(portStart),
-                                              static_cast<uint32_t>(portCount),
-                                              static_cast<const uint8_t*>(array->pvData));
+    if (run.count > 0) {
+        const DaqResult r = drv_.WriteDoPorts(handle_, static_cast<uint32_t>(run.start),
+                                              static_cast<uint32_t>(run.count),
+                                              static_cast<const uint8_t*>(run.array->pvData));
         if (r != DAQ_OK) {
             ReportError(Err::WriteDoPortsFailed);
             return E_FAIL;
         }
     }
+    // A short array only: the available data are written and the call still
+    // counts as complete.
     if (pResult)
-        *pResult = complete;
+        *pResult = run.cutByRange ? 0 : 1;
     return S_OK;
 }
 
 // ----------------------------------------------------------- port direction
 
-HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
+bool MrvDIOCtrl::CheckDioPort(int32_t port) {
     if (!handle_) {
         ReportError(Err::NoDevice);
-        return E_FAIL;
+        return false;
     }
     if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
         ReportError(Err::InvalidDioPort);
-        return E_FAIL;
+        return false;
     }
+    return true;
+}
+
+HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
+    if (!CheckDioPort(port))
+        return E_FAIL;
     if (!direction) {
         ReportError(Err::InvalidParameter);
         return E_FAIL;
@@ -273,14 +261,8 @@ HRESULT MrvDIOCtrl::GetPortDirection(int32_t port, int32_t* direction) {
 HRESULT MrvDIOCtrl::SetPortDirection(int32_t port, int32_t direction, VARIANT_BOOL* pResult) {
     if (pResult)
         *pResult = 0;
-    if (!handle_) {
-        ReportError(Err::NoDevice);
+    if (!CheckDioPort(port))
         return E_FAIL;
-    }
-    if (port < 0 || port >= dioPortCount_ || port >= static_cast<int32_t>(portTypeList_.size())) {
-        ReportError(Err::InvalidDioPort);
-        return E_FAIL;
-    }
     const uint8_t type = portTypeList_[port];
     if (type < 3) {
         ReportError(Err::PortNoDirectionSetting);

@@ -206,27 +206,9 @@ EventSink::EventSink(Handler handler, const IID& eventIid)
     : handler_(std::move(handler))
     , eventIid_(eventIid) {}
 
+// The sink answers for the event interface it was made for, too.
 HRESULT EventSink::QueryInterface(const IID& iid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == eventIid_) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-uint32_t EventSink::AddRef() {
-    return ++refs_;
-}
-
-uint32_t EventSink::Release() {
-    const uint32_t n = --refs_;
-    if (n == 0)
-        delete this;
-    return n;
+    return ComObject::QueryInterface(iid == eventIid_ ? IID_IDispatch : iid, object);
 }
 
 HRESULT EventSink::GetTypeInfoCount(uint32_t* count) {
@@ -260,29 +242,6 @@ HRESULT EventSink::Invoke(DISPID member, const IID&, LCID, uint16_t, DISPPARAMS*
 
 PropertyNotifySink::PropertyNotifySink(std::function<void(DISPID)> onChanged)
     : onChanged_(std::move(onChanged)) {}
-
-HRESULT PropertyNotifySink::QueryInterface(const IID& iid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
-        *object = static_cast<IPropertyNotifySink*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-uint32_t PropertyNotifySink::AddRef() {
-    return ++refs_;
-}
-
-uint32_t PropertyNotifySink::Release() {
-    const uint32_t n = --refs_;
-    if (n == 0)
-        delete this;
-    return n;
-}
 
 HRESULT PropertyNotifySink::OnChanged(DISPID dispid) {
     if (onChanged_)

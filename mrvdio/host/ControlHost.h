@@ -95,15 +95,13 @@ private:
 
 // An event sink: every call of the source's event interface goes to the
 // handler with the DISPID and the arguments in their written order.
-class EventSink final : public IDispatch {
+class EventSink final : public ComObject<IDispatch, IID_IDispatch> {
 public:
     using Handler = std::function<void(DISPID dispid, const std::vector<VARIANT*>& args)>;
     // Starts with one reference, owned by the caller.
     explicit EventSink(Handler handler, const IID& eventIid = DIID__IMrvDIOEvents);
 
     HRESULT QueryInterface(const IID& iid, void** object) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
     HRESULT GetTypeInfoCount(uint32_t* count) override;
     HRESULT GetTypeInfo(uint32_t, LCID, void** typeInfo) override;
     HRESULT GetIDsOfNames(const IID&, const char16_t**, uint32_t, LCID, DISPID*) override;
@@ -111,26 +109,21 @@ public:
                    VARIANT* result, EXCEPINFO* excepInfo, uint32_t* argErr) override;
 
 private:
-    ~EventSink() = default;
+    ~EventSink() override = default;
     Handler handler_;
     IID eventIid_;
-    uint32_t refs_ = 1;
 };
 
 // A property-notification sink calling a handler on OnChanged.
-class PropertyNotifySink final : public IPropertyNotifySink {
+class PropertyNotifySink final : public ComObject<IPropertyNotifySink, IID_IPropertyNotifySink> {
 public:
     explicit PropertyNotifySink(std::function<void(DISPID)> onChanged);
-    HRESULT QueryInterface(const IID& iid, void** object) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
     HRESULT OnChanged(DISPID dispid) override;
     HRESULT OnRequestEdit(DISPID dispid) override;
 
 private:
-    ~PropertyNotifySink() = default;
+    ~PropertyNotifySink() override = default;
     std::function<void(DISPID)> onChanged_;
-    uint32_t refs_ = 1;
 };
 
 // The MrvDIO control as its host holds it.

@@ -55,11 +55,10 @@ StateFileResult StateFile::Load(IUnknown* control) const {
         r.absent = true;
         return r;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure(E_FAIL, QStringLiteral("DIO 설정 파일 %1을(를) 읽을 수 없습니다: %2")
-                                   .arg(path_, file.errorString()));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly))
+        data = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
         return Failure(E_FAIL, QStringLiteral("DIO 설정 파일 %1을(를) 읽을 수 없습니다: %2")
                                    .arg(path_, file.errorString()));
     auto* stream = new MemoryStream(std::vector<uint8_t>(data.begin(), data.end()));
@@ -88,11 +87,9 @@ StateFileResult StateFile::Save(IUnknown* control) const {
         return Failure(hr, QStringLiteral("DIO 설정 파일 %1을(를) 저장하지 못했습니다: %2")
                                .arg(path_, StreamReason(hr)));
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return Failure(E_FAIL, QStringLiteral("DIO 설정 파일 %1을(를) 저장할 수 없습니다: %2")
-                                   .arg(path_, file.errorString()));
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
         return Failure(E_FAIL, QStringLiteral("DIO 설정 파일 %1을(를) 저장할 수 없습니다: %2")
                                    .arg(path_, file.errorString()));
     // Saved: the control's state now matches the file.

@@ -10,7 +10,6 @@
 
 #include <QPointer>
 
-#include <atomic>
 #include <new>
 
 namespace mrvdio::pages {
@@ -37,30 +36,11 @@ QRect ToRect(const RECT* r) {
     return QRect(QPoint(r->left, r->top), QPoint(r->right - 1, r->bottom - 1));
 }
 
-class PropertyPageObject final : public IPropertyPage {
+class PropertyPageObject final : public ComObject<IPropertyPage, IID_IPropertyPage> {
 public:
     explicit PropertyPageObject(const PageClass& cls)
         : class_(cls) {
         ModuleObjectCreated();
-    }
-
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IPropertyPage) {
-            *object = static_cast<IPropertyPage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs_; }
-    uint32_t Release() override {
-        const uint32_t n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
     }
 
     HRESULT SetPageSite(IPropertyPageSite* site) override {
@@ -138,14 +118,13 @@ public:
     HRESULT Apply() override { return widget_ ? widget_->Apply() : S_OK; }
 
 private:
-    ~PropertyPageObject() {
+    ~PropertyPageObject() override {
         Deactivate();
         if (site_)
             site_->Release();
         ModuleObjectDestroyed();
     }
     const PageClass& class_;
-    std::atomic<uint32_t> refs_{1};
     IPropertyPageSite* site_ = nullptr;
     std::vector<ComPtr<IMrvDIO>> objects_;
     QPointer<PageWidget> widget_; // the parent may delete it first

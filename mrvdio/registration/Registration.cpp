@@ -10,7 +10,6 @@
 
 #include <dlfcn.h>
 
-#include <atomic>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -52,29 +51,11 @@ std::string TypeLibSection() {
 
 // The class object of one of the five classes. Each one counts as a live
 // object of the library while it is referenced.
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
 public:
     explicit ClassFactory(const CLSID& clsid)
         : clsid_(clsid) {
         ModuleObjectCreated();
-    }
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs_; }
-    uint32_t Release() override {
-        const uint32_t n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
     }
     // The control may be aggregated; the pages may not.
     HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) override {
@@ -91,9 +72,8 @@ public:
     }
 
 private:
-    ~ClassFactory() { ModuleObjectDestroyed(); }
+    ~ClassFactory() override { ModuleObjectDestroyed(); }
     CLSID clsid_;
-    std::atomic<uint32_t> refs_{0};
 };
 
 // A registry that cannot be read or written: the reason goes to the caller's
@@ -178,7 +158,6 @@ extern "C" MRVDIO_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID
     auto* factory = new (std::nothrow) mrvdio::ClassFactory(*clsid);
     if (!factory)
         return E_OUTOFMEMORY;
-    factory->AddRef();
     const HRESULT hr = factory->QueryInterface(*iid, object);
     factory->Release();
     return hr;

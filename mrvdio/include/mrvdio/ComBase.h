@@ -8,6 +8,7 @@
 // either side may free what the other allocated with the inline helpers
 // below. Every call returns an HRESULT; nothing throws across the boundary.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -633,6 +634,49 @@ struct IPropertyPage : IUnknown {
 protected:
     ~IPropertyPage() = default;
 };
+
+// ------------------------------------------------- a small object's IUnknown
+
+namespace mrvdio {
+
+// The IUnknown of an object that is one interface and keeps its own count:
+// QueryInterface answers IID_IUnknown and the identifiers listed (the
+// interface's own and, where it extends one, its base's). The object starts
+// with one reference, its creator's, and deletes itself on the last Release.
+//
+//   class Site final : public mrvdio::ComObject<IPropertyPageSite, IID_IPropertyPageSite> {
+//       HRESULT OnStatusChange(uint32_t flags) override;
+//   };
+template <class Interface, IID... Iids> class ComObject : public Interface {
+public:
+    HRESULT QueryInterface(const IID& iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        if (iid == IID_IUnknown || ((iid == Iids) || ...)) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    uint32_t AddRef() override { return ++refs_; }
+    uint32_t Release() override {
+        const uint32_t n = --refs_;
+        if (n == 0)
+            delete this;
+        return n;
+    }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+
+private:
+    std::atomic<uint32_t> refs_{1};
+};
+
+} // namespace mrvdio
 
 // ------------------------------------------------------ entry points (C ABI)
 

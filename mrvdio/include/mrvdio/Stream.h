@@ -12,36 +12,16 @@
 #include "mrvdio/ComBase.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <vector>
 
 namespace mrvdio {
 
-class MemoryStream final : public IStream {
+class MemoryStream final : public ComObject<IStream, IID_ISequentialStream, IID_IStream> {
 public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<uint8_t> bytes)
         : bytes_(std::move(bytes)) {}
-
-    HRESULT QueryInterface(const IID& iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-            *object = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    uint32_t AddRef() override { return ++refs_; }
-    uint32_t Release() override {
-        const uint32_t n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
-    }
 
     HRESULT Read(void* data, uint32_t size, uint32_t* done) override {
         if (done)
@@ -80,8 +60,7 @@ public:
     void Rewind() { position_ = 0; }
 
 private:
-    ~MemoryStream() = default;
-    std::atomic<uint32_t> refs_{1};
+    ~MemoryStream() override = default;
     std::vector<uint8_t> bytes_;
     size_t position_ = 0;
 };

@@ -5,12 +5,9 @@
 #include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
-#include "controllers/hvl5/Hvl5Modules.h"
-#include "controllers/hvl5/SpecialLetterStore.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
-#include "store/ModProgramSettingData.h"
 #include "store/QueryText.h"
 #include "store/Recordset.h"
 #include "work/WorkChecks.h"
@@ -182,47 +179,16 @@ void FomMarkingSetting::buildControls() {
     SSPanel1 = NewTitlePanel(QStringLiteral("마킹사양 설정[F1]"), this, QStringLiteral("SSPanel1"));
     LblLiveCheck = new LiveCheckLine(this);
 
-    QFont big = TxtData->font();
-    big.setPointSize(24);
-    TxtData->setFont(big);
     connect(form_->GridOf(QStringLiteral("FlxMarkingData")), &GridBehaviour::RowClicked, this,
             &FomMarkingSetting::FlxMarkingData_Click);
     layOut();
 }
 
 void FomMarkingSetting::layOut() {
-    auto* top = new QGridLayout;
-    form_->AddRows(top, {"CboMarkingMethod"});
-    top->addWidget(form_->Panel("TxtSelectNumber"), 0, 3);
-    top->addWidget(TxtSelectNumber, 0, 4);
-    top->addWidget(ScmdSelect, 0, 5);
-    top->setColumnMinimumWidth(0, 120);
-    top->setColumnMinimumWidth(2, 40);
-    top->setColumnStretch(1, 1);
-    top->setColumnStretch(4, 1);
-
-    auto* data = new QGridLayout;
-    form_->AddRows(data, {"TxtData"});
-    data->addWidget(LblLiveCheck, 1, 1);
-    data->setColumnMinimumWidth(0, 120);
-    data->setColumnStretch(1, 1);
-
-    auto* left = new QGridLayout;
-    form_->AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
-    left->setColumnMinimumWidth(0, 120);
-    left->setColumnMinimumWidth(2, 30);
-    left->setColumnStretch(1, 1);
-    left->setRowStretch(left->rowCount(), 1);
-    auto* right = new QGridLayout;
-    form_->AddRows(right, {"CboParenthesis", "CboWorkTeam"});
-    right->setColumnMinimumWidth(0, 120);
-    right->setColumnStretch(1, 1);
-    right->setRowStretch(right->rowCount(), 1);
-    auto* work = new QHBoxLayout;
-    work->addLayout(left, 1);
-    work->addSpacing(24);
-    work->addLayout(right, 1);
-
+    QGridLayout* top =
+        FieldWithButtonRow(*form_, "CboMarkingMethod", "TxtSelectNumber", "ScmdSelect");
+    QGridLayout* data = MarkingDataRows(*form_, LblLiveCheck);
+    QHBoxLayout* work = NumbersAndLists(*form_, {"CboParenthesis", "CboWorkTeam"});
     for (QPushButton* b : {ScmdWorkAddition, ScmdDataAddition, ScmdAmendment, ScmdDelete,
                            ScmdAllDelete, ScmdSpecialLetter, ScmdEnd}) {
         b->setMinimumHeight(36);
@@ -294,22 +260,8 @@ void FomMarkingSetting::ScmdSelect_Click() {
     TxtSelectNumber->setFocus();
 }
 
-bool FomMarkingSetting::checkedMarkingText() {
-    Shared().MarkingText = TxtData->text().trimmed();
-    Shared().RuleCheckCaller = 1;
-    if (!ReloadProgramSettings()) {
-        return false;
-    }
-    liveSettings_ = Shared().ProgramSettings;
-    RunRuleCheck();
-    if (!Shared().RuleCheckPassed) {
-        return false;
-    }
-    return CheckMarkingTextEncodable();
-}
-
 void FomMarkingSetting::ScmdDataAddition_Click() {
-    if (!checkedMarkingText()) {
+    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
     Connection connection;
@@ -335,7 +287,7 @@ void FomMarkingSetting::ScmdDataAddition_Click() {
 }
 
 void FomMarkingSetting::ScmdAmendment_Click() {
-    if (!checkedMarkingText()) {
+    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
     Connection connection;
@@ -452,7 +404,7 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
         }
     }
 
-    if (!checkedMarkingText()) {
+    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
     Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
@@ -510,17 +462,7 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
 }
 
 void FomMarkingSetting::ScmdSpecialLetter_Click() {
-    Shared().SpecialLetterTarget = 1;
-    if (ReloadProgramSettings()) {
-        liveSettings_ = Shared().ProgramSettings;
-        const auto editor = SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, 1);
-        if (editor) {
-            OpenSpecialLetterEditor(*editor, this);
-        } else {
-            ShowNoController();
-        }
-    }
-    Shared().SpecialLetterTarget = 0;
+    OpenSpecialLetters(1, 0, live_, this);
 }
 
 void FomMarkingSetting::ScmdEnd_Click() {
@@ -548,30 +490,12 @@ void FomMarkingSetting::CboMarkingMethod_Click() {
     UpdateLiveCheck();
 }
 
-void FomMarkingSetting::reloadLiveInputs() {
-    ProgramSettingsRecord settings = liveSettings_;
-    if (store::LoadProgramSettings(ProgramDirectory(), settings)) {
-        liveSettings_ = settings;
-    }
-    if (liveSettings_.PrintControler == ControllerHVL5) {
-        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
-        if (rows && !rows.value().empty()) {
-            liveLetters_ = hvl5::SpecialLetterTable(std::move(rows.value()));
-        }
-    }
-}
-
 void FomMarkingSetting::UpdateLiveCheck() {
-    LiveInput in;
-    in.text = TxtData->text();
-    in.caller = 1;
-    in.settings = liveSettings_;
+    LiveInput in = live_.For(TxtData->text(), 1);
     in.method = CboMarkingMethod->currentData().toInt();
     in.parenthesis = CboParenthesis->currentIndex();
     in.repetition = TxtRepetition->text();
     in.pipeLength = TxtLength->text();
-    in.letters = &liveLetters_;
-    in.hvl5LetterWidth = HVL5LetterWidth();
     LblLiveCheck->Show(CheckLive(in));
 }
 
@@ -594,7 +518,7 @@ void FomMarkingSetting::showEvent(QShowEvent* event) {
     }
     // Activation.
     Shared().SpecialLetterTarget = 0;
-    reloadLiveInputs();
+    live_.Reload();
     UpdateLiveCheck();
 }
 

@@ -5,12 +5,9 @@
 #include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
-#include "controllers/hvl5/Hvl5Modules.h"
-#include "controllers/hvl5/SpecialLetterStore.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
-#include "store/ModProgramSettingData.h"
 #include "store/QueryText.h"
 #include "store/Recordset.h"
 #include "work/CarvingWork.h"
@@ -235,9 +232,6 @@ void FomMarkingWorkState::buildControls() {
     SSPanel1 = NewTitlePanel(QStringLiteral("마킹작업 현황[F2]"), this, QStringLiteral("SSPanel1"));
     LblLiveCheck = new LiveCheckLine(this);
 
-    QFont big = TxtData->font();
-    big.setPointSize(24);
-    TxtData->setFont(big);
     PaintBackground(TxtMarkingMethod, kStateOffColor);
     connect(form_->GridOf(QStringLiteral("FlxMarkingWork")), &GridBehaviour::RowClicked, this,
             &FomMarkingWorkState::FlxMarkingWork_Click);
@@ -245,38 +239,10 @@ void FomMarkingWorkState::buildControls() {
 }
 
 void FomMarkingWorkState::layOut() {
-    auto* top = new QGridLayout;
-    form_->AddRows(top, {"TxtMarkingMethod"});
-    top->addWidget(form_->Panel("TxtFirstWork"), 0, 3);
-    top->addWidget(TxtFirstWork, 0, 4);
-    top->addWidget(ScmdOk, 0, 5);
-    top->setColumnMinimumWidth(0, 120);
-    top->setColumnMinimumWidth(2, 40);
-    top->setColumnStretch(1, 1);
-    top->setColumnStretch(4, 1);
-
-    auto* data = new QGridLayout;
-    form_->AddRows(data, {"TxtData"});
-    data->addWidget(LblLiveCheck, 1, 1);
-    data->setColumnMinimumWidth(0, 120);
-    data->setColumnStretch(1, 1);
-
-    auto* left = new QGridLayout;
-    form_->AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
-    left->setColumnMinimumWidth(0, 120);
-    left->setColumnMinimumWidth(2, 30);
-    left->setColumnStretch(1, 1);
-    left->setRowStretch(left->rowCount(), 1);
-    auto* right = new QGridLayout;
-    form_->AddRows(right, {"CboParenthesis", "CboWorkTeam", "CboLengthYesOrNo", "CboUnitYesOrNo"});
-    right->setColumnMinimumWidth(0, 120);
-    right->setColumnStretch(1, 1);
-    right->setRowStretch(right->rowCount(), 1);
-    auto* work = new QHBoxLayout;
-    work->addLayout(left, 1);
-    work->addSpacing(24);
-    work->addLayout(right, 1);
-
+    QGridLayout* top = FieldWithButtonRow(*form_, "TxtMarkingMethod", "TxtFirstWork", "ScmdOk");
+    QGridLayout* data = MarkingDataRows(*form_, LblLiveCheck);
+    QHBoxLayout* work = NumbersAndLists(
+        *form_, {"CboParenthesis", "CboWorkTeam", "CboLengthYesOrNo", "CboUnitYesOrNo"});
     for (QPushButton* b :
          {ScmdAmendment, ScmdDelete, ScmdAllDelete, ScmdOk, ScmdSpecialLetter, ScmdEnd}) {
         b->setMinimumHeight(36);
@@ -475,14 +441,7 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
         }
     }
 
-    Shared().MarkingText = TxtData->text().trimmed();
-    Shared().RuleCheckCaller = 2;
-    if (!ReloadProgramSettings()) {
-        return;
-    }
-    liveSettings_ = Shared().ProgramSettings;
-    RunRuleCheck();
-    if (!Shared().RuleCheckPassed || !CheckMarkingTextEncodable()) {
+    if (!CheckMarkingText(TxtData->text(), 2, live_)) {
         return;
     }
     Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
@@ -656,18 +615,7 @@ bool FomMarkingWorkState::refreshRows(int first, int second) {
 }
 
 void FomMarkingWorkState::ScmdSpecialLetter_Click() {
-    Shared().SpecialLetterTarget = 2;
-    if (ReloadProgramSettings()) {
-        liveSettings_ = Shared().ProgramSettings;
-        const auto editor = SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, 2,
-                                                   CboDiscSelect->currentIndex());
-        if (editor) {
-            OpenSpecialLetterEditor(*editor, this);
-        } else {
-            ShowNoController();
-        }
-    }
-    Shared().SpecialLetterTarget = 0;
+    OpenSpecialLetters(2, CboDiscSelect->currentIndex(), live_, this);
 }
 
 void FomMarkingWorkState::ScmdEnd_Click() {
@@ -679,30 +627,12 @@ void FomMarkingWorkState::ClearFields() {
                        "TxtPipeVolume", "TxtRepetition", "TxtFirstWork"});
 }
 
-void FomMarkingWorkState::reloadLiveInputs() {
-    ProgramSettingsRecord settings = liveSettings_;
-    if (store::LoadProgramSettings(ProgramDirectory(), settings)) {
-        liveSettings_ = settings;
-    }
-    if (liveSettings_.PrintControler == ControllerHVL5) {
-        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
-        if (rows && !rows.value().empty()) {
-            liveLetters_ = hvl5::SpecialLetterTable(std::move(rows.value()));
-        }
-    }
-}
-
 void FomMarkingWorkState::UpdateLiveCheck() {
-    LiveInput in;
-    in.text = TxtData->text();
-    in.caller = 2;
-    in.settings = liveSettings_;
+    LiveInput in = live_.For(TxtData->text(), 2);
     in.method = qMax(0, selectedMethod());
     in.parenthesis = CboParenthesis->currentIndex();
     in.repetition = TxtRepetition->text();
     in.pipeLength = TxtLength->text();
-    in.letters = &liveLetters_;
-    in.hvl5LetterWidth = HVL5LetterWidth();
     LblLiveCheck->Show(CheckLive(in));
 }
 
@@ -727,7 +657,7 @@ void FomMarkingWorkState::showEvent(QShowEvent* event) {
     report(this, carvingDisplay());
     report(this, gridDisplay());
     Shared().SpecialLetterTarget = 0;
-    reloadLiveInputs();
+    live_.Reload();
     UpdateLiveCheck();
 }
 

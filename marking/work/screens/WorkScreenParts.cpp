@@ -1,9 +1,18 @@
 #include "work/screens/WorkScreenParts.h"
 
+#include "common/ProgramDirectory.h"
 #include "common/SharedValues.h"
 #include "common/widgets/ScreenBehaviour.h"
+#include "common/widgets/ScreenSpec.h"
+#include "controllers/hvl5/Hvl5Modules.h"
+#include "controllers/hvl5/SpecialLetterStore.h"
+#include "store/ModProgramSettingData.h"
+#include "work/WorkChecks.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace marking::work {
 
@@ -91,6 +100,104 @@ void LiveCheckLine::Show(const LiveResult& result) {
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, ink);
     setPalette(pal);
+}
+
+void LiveInputs::Reload() {
+    ProgramSettingsRecord read = settings;
+    if (store::LoadProgramSettings(ProgramDirectory(), read)) {
+        settings = read;
+    }
+    if (settings.PrintControler == ControllerHVL5) {
+        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
+        if (rows && !rows.value().empty()) {
+            letters = hvl5::SpecialLetterTable(std::move(rows.value()));
+        }
+    }
+}
+
+LiveInput LiveInputs::For(const QString& text, int caller) const {
+    LiveInput in;
+    in.text = text;
+    in.caller = caller;
+    in.settings = settings;
+    in.letters = &letters;
+    in.hvl5LetterWidth = HVL5LetterWidth();
+    return in;
+}
+
+bool CheckMarkingText(const QString& text, int caller, LiveInputs& live) {
+    Shared().MarkingText = text.trimmed();
+    Shared().RuleCheckCaller = caller;
+    if (!ReloadProgramSettings()) {
+        return false;
+    }
+    live.settings = Shared().ProgramSettings;
+    RunRuleCheck();
+    if (!Shared().RuleCheckPassed) {
+        return false;
+    }
+    return CheckMarkingTextEncodable();
+}
+
+void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent) {
+    Shared().SpecialLetterTarget = caller;
+    if (ReloadProgramSettings()) {
+        live.settings = Shared().ProgramSettings;
+        const auto editor =
+            SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, caller, disc);
+        if (editor) {
+            OpenSpecialLetterEditor(*editor, parent);
+        } else {
+            ShowNoController();
+        }
+    }
+    Shared().SpecialLetterTarget = 0;
+}
+
+QGridLayout* FieldWithButtonRow(const ScreenForm& form, const QString& first, const QString& second,
+                                const QString& button) {
+    auto* top = new QGridLayout;
+    form.AddRows(top, {first});
+    top->addWidget(form.Panel(second), 0, 3);
+    top->addWidget(form.Control(second), 0, 4);
+    top->addWidget(form.Button(button), 0, 5);
+    top->setColumnMinimumWidth(0, 120);
+    top->setColumnMinimumWidth(2, 40);
+    top->setColumnStretch(1, 1);
+    top->setColumnStretch(4, 1);
+    return top;
+}
+
+QGridLayout* MarkingDataRows(const ScreenForm& form, LiveCheckLine* line) {
+    QLineEdit* field = form.Text(QStringLiteral("TxtData"));
+    QFont big = field->font();
+    big.setPointSize(24);
+    field->setFont(big);
+    auto* data = new QGridLayout;
+    form.AddRows(data, {QStringLiteral("TxtData")});
+    data->addWidget(line, 1, 1);
+    data->setColumnMinimumWidth(0, 120);
+    data->setColumnStretch(1, 1);
+    return data;
+}
+
+QHBoxLayout* NumbersAndLists(const ScreenForm& form, const QStringList& lists) {
+    auto* left = new QGridLayout;
+    form.AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
+    left->setColumnMinimumWidth(0, 120);
+    left->setColumnMinimumWidth(2, 30);
+    left->setColumnStretch(1, 1);
+    left->setRowStretch(left->rowCount(), 1);
+    auto* right = new QGridLayout;
+    form.AddRows(right, lists);
+    right->setColumnMinimumWidth(0, 120);
+    right->setColumnStretch(1, 1);
+    right->setRowStretch(right->rowCount(), 1);
+    auto* work = new QHBoxLayout;
+    work->addLayout(left, 1);
+    work->addSpacing(24);
+    work->addLayout(right, 1);
+    return work;
 }
 
 } // namespace marking::work

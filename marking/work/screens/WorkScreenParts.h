@@ -4,10 +4,18 @@
 #include "work/LiveCheck.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
+
+namespace marking {
+class ScreenForm;
+}
 
 // Parts the two marking screens share.
 namespace marking::work {
@@ -42,5 +50,39 @@ public:
 private:
     LiveTone tone_ = LiveTone::Incomplete;
 };
+
+// The settings and HVL-5 letters a screen's live check line measures with:
+// read when the screen is shown and whenever a check reloads the settings,
+// so that the line changes no shared value.
+struct LiveInputs {
+    ProgramSettingsRecord settings;
+    hvl5::SpecialLetterTable letters;
+
+    // Rereads both; what cannot be read stays as it was.
+    void Reload();
+    // A live check of text for the screen of caller, measured with these;
+    // the screen fills in its method, parenthesis, repetition and length.
+    LiveInput For(const QString& text, int caller) const;
+};
+
+// The checks before a text is stored: the text of the marking data field
+// (trimmed) into MarkingText for caller, the settings reloaded (and taken
+// into live), the controller's rule check and code page 949. False, with the
+// reason shown, when the text may not be stored.
+bool CheckMarkingText(const QString& text, int caller, LiveInputs& live);
+
+// F9: the special letter editor of the configured controller for the screen
+// of caller (SpecialLetterTarget while it is open), the settings reloaded
+// into live first; no controller configured is shown instead.
+void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent);
+
+// The layouts both screens stack under their title:
+// a row of the control first with the field second and button beside it;
+QGridLayout* FieldWithButtonRow(const ScreenForm& form, const QString& first, const QString& second,
+                                const QString& button);
+// the marking data field TxtData, in large letters, with line under it;
+QGridLayout* MarkingDataRows(const ScreenForm& form, LiveCheckLine* line);
+// the number fields on the left, lists on the right.
+QHBoxLayout* NumbersAndLists(const ScreenForm& form, const QStringList& lists);
 
 } // namespace marking::work

@@ -7,9 +7,6 @@
 #include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
-#include "store/Connection.h"
-#include "store/QueryText.h"
-#include "store/Recordset.h"
 #include "work/WorkChecks.h"
 #include "work/WorkList.h"
 #include "work/screens/WorkScreenParts.h"
@@ -26,13 +23,9 @@
 
 namespace marking::work {
 
-using store::Connection;
-using store::DatabaseFile;
-using store::Recordset;
 using store::Status;
 using store::Table;
 namespace col = store::col;
-namespace QueryText = store::QueryText;
 
 namespace {
 const QString kInputCheck = QStringLiteral("입력 확인!");
@@ -264,23 +257,13 @@ void FomMarkingSetting::ScmdDataAddition_Click() {
     if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::All(Table::MarkingSetting), connection).ReportIfFailed()) {
-        return;
-    }
-    if (!rs.AddNew().ReportIfFailed() ||
-        !rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
-        !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
-        !rs.Update().ReportIfFailed()) {
-        rs.CancelUpdate();
+    if (!AddStoredRow(Table::MarkingSetting,
+                      {{col::M_MarkingMethod, CboMarkingMethod->currentData()},
+                       {col::M_Data, Shared().MarkingText}})) {
         return;
     }
     Messages().ShowMessage(QStringLiteral("정상적으로 등록 되었습니다."),
                            QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtData->setFocus();
     ShowMarkingData();
@@ -290,29 +273,11 @@ void FomMarkingSetting::ScmdAmendment_Click() {
     if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
-             .ReportIfFailed()) {
+    if (AmendStoredRow(Table::MarkingSetting, Shared().SelectedRecordId,
+                       {{col::M_MarkingMethod, CboMarkingMethod->currentData()},
+                        {col::M_Data, Shared().MarkingText}}) == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
-                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
-    } else {
-        rs.MoveFirst();
-        if (!rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
-            !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
-            !rs.Update().ReportIfFailed()) {
-            rs.CancelUpdate();
-            return;
-        }
-        Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
-                               QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
-    }
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtSelectNumber->setFocus();
     ShowMarkingData();
@@ -325,25 +290,10 @@ void FomMarkingSetting::ScmdDelete_Click() {
         TxtData->setFocus();
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
-             .ReportIfFailed()) {
+    if (DeleteStoredRow(Table::MarkingSetting, Shared().SelectedRecordId,
+                        QStringLiteral("데이터를 삭제하시겠습니까?")) == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
-                               QStringLiteral("확인"), MessageIcon::Information);
-    } else if (Messages().Ask(QStringLiteral("데이터를 삭제하시겠습니까?"),
-                              QStringLiteral("삭제 확인!"), MessageIcon::None) == Answer::Yes) {
-        rs.MoveFirst();
-        if (!rs.Delete().ReportIfFailed()) {
-            return;
-        }
-    }
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtSelectNumber->setFocus();
     ShowMarkingData();
@@ -423,13 +373,6 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
         return;
     }
 
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::All(Table::MarkingWork), connection).ReportIfFailed() ||
-        !rs.AddNew().ReportIfFailed()) {
-        return;
-    }
     QList<ColumnValue> values{{col::W_MarkingMethod, method},
                               {col::W_Data, Shared().MarkingText},
                               {col::W_Length, TxtLength->text()},
@@ -440,19 +383,11 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
     if (continuity) {
         values.append({col::W_Reptition, TxtRepetition->text()});
     }
-    for (const auto& [column, value] : values) {
-        if (!rs.SetField(column, value).ReportIfFailed()) {
-            rs.CancelUpdate();
-            return;
-        }
-    }
-    if (!rs.Update().ReportIfFailed()) {
+    if (!AddStoredRow(Table::MarkingWork, values)) {
         return;
     }
     Messages().ShowMessage(QStringLiteral("마킹 작업에 정상적으로 추가되었습니다."),
                            QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
-    rs.Close();
-    connection.Close();
     QStringList cleared{"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume"};
     if (continuity) {
         cleared << QStringLiteral("TxtRepetition");

@@ -7,9 +7,6 @@
 #include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
-#include "store/Connection.h"
-#include "store/QueryText.h"
-#include "store/Recordset.h"
 #include "work/CarvingWork.h"
 #include "work/WorkChecks.h"
 #include "work/WorkList.h"
@@ -27,13 +24,9 @@
 
 namespace marking::work {
 
-using store::Connection;
-using store::DatabaseFile;
-using store::Recordset;
 using store::Status;
 using store::Table;
 namespace col = store::col;
-namespace QueryText = store::QueryText;
 
 namespace {
 const QString kInputCheck = QStringLiteral("입력 확인!");
@@ -460,43 +453,25 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
         return;
     }
 
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingWork, Shared().SelectedWorkId), connection)
-             .ReportIfFailed()) {
+    // W_MarkingMethod is never changed here.
+    QList<ColumnValue> values{{col::W_Data, Shared().MarkingText},
+                              {col::W_Length, TxtLength->text()},
+                              {col::W_Pi, TxtPi->text()},
+                              {col::W_PipeVolume, TxtPipeVolume->text()}};
+    if (continuity) {
+        values.append({col::W_Reptition, TxtRepetition->text()});
+    }
+    if (file) {
+        values.append({col::W_LengthYesorNo, CboLengthYesOrNo->currentIndex()});
+        values.append({col::W_UnitYesorNo, CboUnitYesOrNo->currentIndex()});
+    }
+    values.append({col::W_Parenthesis, CboParenthesis->currentIndex()});
+    values.append({col::W_WorkTeam, CboWorkTeam->currentIndex()});
+    const RowChange amended = AmendStoredRow(Table::MarkingWork, Shared().SelectedWorkId, values);
+    if (amended == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
-                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
-    } else {
-        rs.MoveFirst();
-        // W_MarkingMethod is never changed here.
-        QList<ColumnValue> values{{col::W_Data, Shared().MarkingText},
-                                  {col::W_Length, TxtLength->text()},
-                                  {col::W_Pi, TxtPi->text()},
-                                  {col::W_PipeVolume, TxtPipeVolume->text()}};
-        if (continuity) {
-            values.append({col::W_Reptition, TxtRepetition->text()});
-        }
-        if (file) {
-            values.append({col::W_LengthYesorNo, CboLengthYesOrNo->currentIndex()});
-            values.append({col::W_UnitYesorNo, CboUnitYesOrNo->currentIndex()});
-        }
-        values.append({col::W_Parenthesis, CboParenthesis->currentIndex()});
-        values.append({col::W_WorkTeam, CboWorkTeam->currentIndex()});
-        for (const auto& [column, value] : values) {
-            if (!rs.SetField(column, value).ReportIfFailed()) {
-                rs.CancelUpdate();
-                return;
-            }
-        }
-        if (!rs.Update().ReportIfFailed()) {
-            return;
-        }
-        Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
-                               QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
+    if (amended == RowChange::Changed) {
         QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
                             "TxtLength",        "TxtPi",           "TxtPipeVolume"};
         if (continuity) {
@@ -504,8 +479,6 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
         }
         form_->ClearTexts(cleared);
     }
-    rs.Close();
-    connection.Close();
     FunFlexgridDisplay();
 }
 
@@ -516,22 +489,12 @@ void FomMarkingWorkState::ScmdDelete_Click() {
                                QStringLiteral("데이터 선택 확인!"), MessageIcon::Information);
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingWork, Shared().SelectedWorkId), connection)
-             .ReportIfFailed()) {
+    const RowChange deleted = DeleteStoredRow(Table::MarkingWork, Shared().SelectedWorkId,
+                                              QStringLiteral("선택한 데이터를 삭제하시겠습니까?"));
+    if (deleted == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
-                               QStringLiteral("확인"), MessageIcon::Information);
-    } else if (Messages().Ask(QStringLiteral("선택한 데이터를 삭제하시겠습니까?"),
-                              QStringLiteral("삭제 확인!"), MessageIcon::None) == Answer::Yes) {
-        rs.MoveFirst();
-        if (!rs.Delete().ReportIfFailed()) {
-            return;
-        }
+    if (deleted == RowChange::Changed) {
         QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
                             "TxtLength",        "TxtPi",           "TxtPipeVolume"};
         if (continuity) {
@@ -539,8 +502,6 @@ void FomMarkingWorkState::ScmdDelete_Click() {
         }
         form_->ClearTexts(cleared);
     }
-    rs.Close();
-    connection.Close();
     FunFlexgridDisplay();
 }
 

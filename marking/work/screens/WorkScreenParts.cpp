@@ -1,12 +1,16 @@
 #include "work/screens/WorkScreenParts.h"
 
+#include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/SharedValues.h"
 #include "common/widgets/ScreenBehaviour.h"
 #include "common/widgets/ScreenSpec.h"
 #include "controllers/hvl5/Hvl5Modules.h"
 #include "controllers/hvl5/SpecialLetterStore.h"
+#include "store/Connection.h"
 #include "store/ModProgramSettingData.h"
+#include "store/QueryText.h"
+#include "store/Recordset.h"
 #include "work/WorkChecks.h"
 
 #include <QGridLayout>
@@ -34,6 +38,26 @@ QString letterOf(const QString& letter) {
 
 qsizetype room(const QLineEdit* field, qsizetype used) {
     return qMax<qsizetype>(0, field->maxLength() - used);
+}
+
+bool openQuery(store::Connection& connection, store::Recordset& rs, const QString& text) {
+    return connection.Open(store::DatabaseFile::Database).ReportIfFailed() &&
+           rs.Open(text, connection).ReportIfFailed();
+}
+
+// The values into the current row of rs, then stored; false (shown) on a failure.
+bool writeRow(store::Recordset& rs, const QList<ColumnValue>& values) {
+    for (const auto& [column, value] : values) {
+        if (!rs.SetField(column, value).ReportIfFailed()) {
+            rs.CancelUpdate();
+            return false;
+        }
+    }
+    if (!rs.Update().ReportIfFailed()) {
+        rs.CancelUpdate();
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -152,6 +176,57 @@ void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent)
         }
     }
     Shared().SpecialLetterTarget = 0;
+}
+
+bool AddStoredRow(store::Table table, const QList<ColumnValue>& values) {
+    store::Connection connection;
+    store::Recordset rs;
+    if (!openQuery(connection, rs, store::QueryText::All(table))) {
+        return false;
+    }
+    if (!rs.AddNew().ReportIfFailed()) {
+        rs.CancelUpdate();
+        return false;
+    }
+    return writeRow(rs, values);
+}
+
+RowChange AmendStoredRow(store::Table table, qint64 key, const QList<ColumnValue>& values) {
+    store::Connection connection;
+    store::Recordset rs;
+    if (!openQuery(connection, rs, store::QueryText::ByKey(table, key))) {
+        return RowChange::Failed;
+    }
+    if (rs.RecordCount() == 0) {
+        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
+                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
+        return RowChange::NotChanged;
+    }
+    rs.MoveFirst();
+    if (!writeRow(rs, values)) {
+        return RowChange::Failed;
+    }
+    Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
+                           QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
+    return RowChange::Changed;
+}
+
+RowChange DeleteStoredRow(store::Table table, qint64 key, const QString& question) {
+    store::Connection connection;
+    store::Recordset rs;
+    if (!openQuery(connection, rs, store::QueryText::ByKey(table, key))) {
+        return RowChange::Failed;
+    }
+    if (rs.RecordCount() == 0) {
+        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
+                               QStringLiteral("확인"), MessageIcon::Information);
+        return RowChange::NotChanged;
+    }
+    if (Messages().Ask(question, QStringLiteral("삭제 확인!"), MessageIcon::None) != Answer::Yes) {
+        return RowChange::NotChanged;
+    }
+    rs.MoveFirst();
+    return rs.Delete().ReportIfFailed() ? RowChange::Changed : RowChange::Failed;
 }
 
 QGridLayout* FieldWithButtonRow(const ScreenForm& form, const QString& first, const QString& second,

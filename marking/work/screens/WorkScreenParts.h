@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controllers/letters/SpecialLetterEditor.h"
+#include "store/Columns.h"
 #include "work/LiveCheck.h"
 
 #include <QLabel>
@@ -15,7 +16,8 @@ class QPushButton;
 
 namespace marking {
 class ScreenForm;
-}
+struct ColumnValue;
+} // namespace marking
 
 // Parts the two marking screens share.
 namespace marking::work {
@@ -75,6 +77,23 @@ bool CheckMarkingText(const QString& text, int caller, LiveInputs& live);
 // of caller (SpecialLetterTarget while it is open), the settings reloaded
 // into live first; no controller configured is shown instead.
 void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent);
+
+// The stored rows the screens add, amend and delete (in Database.mdb), each
+// in one edit. A database failure is shown.
+// Adds a row with values; false when it could not be stored.
+bool AddStoredRow(store::Table table, const QList<ColumnValue>& values);
+// What became of a chosen row.
+enum class RowChange {
+    Failed,     // a database failure, shown
+    NotChanged, // no such row (said so), or the operator kept it
+    Changed,
+};
+// Writes values into the row of table with key and says so ("정상적으로 수정
+// 되었습니다."); a row no longer there is "수정에 실패 실패하였습니다.".
+RowChange AmendStoredRow(store::Table table, qint64 key, const QList<ColumnValue>& values);
+// Deletes the row of table with key once the operator answers question with
+// yes; a row no longer there is "선택한 데이터는 존재하지 않는 않습니다.".
+RowChange DeleteStoredRow(store::Table table, qint64 key, const QString& question);
 
 // The layouts both screens stack under their title:
 // a row of the control first with the field second and button beside it;

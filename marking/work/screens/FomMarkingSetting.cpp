@@ -7,7 +7,6 @@
 #include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
-#include "work/WorkChecks.h"
 #include "work/WorkList.h"
 #include "work/screens/WorkScreenParts.h"
 
@@ -315,64 +314,11 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
     }
     const int method = CboMarkingMethod->currentData().toInt();
     const bool continuity = method == ContinuityMarking;
-    const auto refuse = [](QLineEdit* field, const QString& message) {
-        Messages().ShowMessage(message, kInputCheck, MessageIcon::Information);
-        field->setFocus();
-    };
-    if (continuity) {
-        const QString repetition = TxtRepetition->text();
-        if (repetition.isEmpty()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수를 입력하십시요."));
-        }
-        if (repetition.count(u'0') == repetition.size()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."));
-        }
-    }
-    // A value its column cannot hold is refused rather than overflowing.
-    struct Number {
-        QLineEdit* field;
-        QString caption;
-        qint64 max;
-    };
-    QList<Number> numbers{{TxtLength, QStringLiteral("길이"), kInt32Max},
-                          {TxtPi, QStringLiteral("관경(A)"), kInt32Max},
-                          {TxtPipeVolume, QStringLiteral("파이프 수량"), kInt32Max}};
-    if (continuity) {
-        numbers.append({TxtRepetition, QStringLiteral("마킹 횟수"), kInt16Max});
-    }
-    qint64 repetition = 0;
-    qint64 length = 0;
-    for (const Number& n : numbers) {
-        const DigitsValue v = ReadDigits(n.field->text(), n.caption, n.max);
-        if (!v.ok) {
-            return refuse(n.field, v.message);
-        }
-        if (n.field == TxtLength) {
-            length = v.value;
-        } else if (n.field == TxtRepetition) {
-            repetition = v.value;
-        }
-    }
-
-    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
+    const std::optional<WorkNumbers> numbers = ReadWorkNumbers(
+        *form_, continuity, QStringLiteral("마킹 횟수를 입력하십시요."), kInputCheck);
+    if (!numbers || !CheckWork(*form_, 1, method, *numbers, live_)) {
         return;
     }
-    Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
-    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
-    if (continuity) {
-        Shared().CurrentRepetition = static_cast<std::int16_t>(repetition);
-    }
-    if (!RunLengthCheck()) {
-        return;
-    }
-    const qint64 usable = length - Shared().ProgramSettings.PipeSide;
-    if (static_cast<double>(usable) < Shared().MarkingDataLength) {
-        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
-                               QStringLiteral("입력오류!"), MessageIcon::Information);
-        TxtData->setFocus();
-        return;
-    }
-
     QList<ColumnValue> values{{col::W_MarkingMethod, method},
                               {col::W_Data, Shared().MarkingText},
                               {col::W_Length, TxtLength->text()},

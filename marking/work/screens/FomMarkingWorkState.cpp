@@ -8,7 +8,6 @@
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
 #include "work/CarvingWork.h"
-#include "work/WorkChecks.h"
 #include "work/WorkList.h"
 #include "work/screens/WorkScreenParts.h"
 
@@ -395,61 +394,9 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
     }
     const bool continuity = method == ContinuityMarking;
     const bool file = method == FileMarking;
-    const auto refuse = [](QLineEdit* field, const QString& message, const QString& title) {
-        Messages().ShowMessage(message, title, MessageIcon::Information);
-        field->setFocus();
-    };
-    if (continuity) {
-        const QString repetition = TxtRepetition->text();
-        if (repetition.isEmpty()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수를 입력하십시오."), kCaution);
-        }
-        if (repetition.count(u'0') == repetition.size()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."),
-                          kInputCheck);
-        }
-    }
-    // A value its column cannot hold is refused rather than overflowing.
-    qint64 length = 0;
-    qint64 repetition = 0;
-    struct Number {
-        QLineEdit* field;
-        QString caption;
-        qint64 max;
-        qint64* value;
-    };
-    QList<Number> numbers{{TxtLength, QStringLiteral("길이"), kInt32Max, &length},
-                          {TxtPi, QStringLiteral("관경(A)"), kInt32Max, nullptr},
-                          {TxtPipeVolume, QStringLiteral("파이프 수량"), kInt32Max, nullptr}};
-    if (continuity) {
-        numbers.append({TxtRepetition, QStringLiteral("마킹 횟수"), kInt16Max, &repetition});
-    }
-    for (const Number& n : numbers) {
-        const DigitsValue v = ReadDigits(n.field->text(), n.caption, n.max);
-        if (!v.ok) {
-            return refuse(n.field, v.message, kInputCheck);
-        }
-        if (n.value) {
-            *n.value = v.value;
-        }
-    }
-
-    if (!CheckMarkingText(TxtData->text(), 2, live_)) {
-        return;
-    }
-    Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
-    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
-    if (continuity) {
-        Shared().CurrentRepetition = static_cast<std::int16_t>(repetition);
-    }
-    if (!RunLengthCheck()) {
-        return;
-    }
-    if (static_cast<double>(length - Shared().ProgramSettings.PipeSide) <
-        Shared().MarkingDataLength) {
-        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
-                               kInputError, MessageIcon::Information);
-        TxtData->setFocus();
+    const std::optional<WorkNumbers> numbers =
+        ReadWorkNumbers(*form_, continuity, QStringLiteral("마킹 횟수를 입력하십시오."), kCaution);
+    if (!numbers || !CheckWork(*form_, 2, method, *numbers, live_)) {
         return;
     }
 

@@ -13,6 +13,7 @@
 #include "store/Recordset.h"
 #include "work/WorkChecks.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -176,6 +177,78 @@ void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent)
         }
     }
     Shared().SpecialLetterTarget = 0;
+}
+
+std::optional<WorkNumbers> ReadWorkNumbers(const ScreenForm& form, bool continuity,
+                                           const QString& emptyRepetition,
+                                           const QString& emptyTitle) {
+    const auto refuse = [](QLineEdit* field, const QString& message, const QString& title) {
+        Messages().ShowMessage(message, title, MessageIcon::Information);
+        field->setFocus();
+        return std::nullopt;
+    };
+    const QString inputCheck = QStringLiteral("입력 확인!");
+    QLineEdit* repetitionField = form.Text(QStringLiteral("TxtRepetition"));
+    if (continuity) {
+        const QString repetition = repetitionField->text();
+        if (repetition.isEmpty()) {
+            return refuse(repetitionField, emptyRepetition, emptyTitle);
+        }
+        if (repetition.count(u'0') == repetition.size()) {
+            return refuse(repetitionField, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."),
+                          inputCheck);
+        }
+    }
+    WorkNumbers numbers;
+    struct Number {
+        const char* field;
+        QString caption;
+        qint64 max;
+        qint64* value;
+    };
+    QList<Number> fields{{"TxtLength", QStringLiteral("길이"), kInt32Max, &numbers.length},
+                         {"TxtPi", QStringLiteral("관경(A)"), kInt32Max, nullptr},
+                         {"TxtPipeVolume", QStringLiteral("파이프 수량"), kInt32Max, nullptr}};
+    if (continuity) {
+        fields.append(
+            {"TxtRepetition", QStringLiteral("마킹 횟수"), kInt16Max, &numbers.repetition});
+    }
+    for (const Number& n : fields) {
+        QLineEdit* field = form.Text(QString::fromLatin1(n.field));
+        const DigitsValue v = ReadDigits(field->text(), n.caption, n.max);
+        if (!v.ok) {
+            return refuse(field, v.message, inputCheck);
+        }
+        if (n.value) {
+            *n.value = v.value;
+        }
+    }
+    return numbers;
+}
+
+bool CheckWork(const ScreenForm& form, int caller, int method, const WorkNumbers& numbers,
+               LiveInputs& live) {
+    QLineEdit* data = form.Text(QStringLiteral("TxtData"));
+    if (!CheckMarkingText(data->text(), caller, live)) {
+        return false;
+    }
+    Shared().ParenthesisSelection =
+        static_cast<std::int16_t>(form.List(QStringLiteral("CboParenthesis"))->currentIndex());
+    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
+    if (method == ContinuityMarking) {
+        Shared().CurrentRepetition = static_cast<std::int16_t>(numbers.repetition);
+    }
+    if (!RunLengthCheck()) {
+        return false;
+    }
+    const qint64 usable = numbers.length - Shared().ProgramSettings.PipeSide;
+    if (static_cast<double>(usable) < Shared().MarkingDataLength) {
+        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
+                               QStringLiteral("입력오류!"), MessageIcon::Information);
+        data->setFocus();
+        return false;
+    }
+    return true;
 }
 
 bool AddStoredRow(store::Table table, const QList<ColumnValue>& values) {

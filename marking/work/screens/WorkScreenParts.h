@@ -78,6 +78,26 @@ bool CheckMarkingText(const QString& text, int caller, LiveInputs& live);
 // into live first; no controller configured is shown instead.
 void OpenSpecialLetters(int caller, int disc, LiveInputs& live, QWidget* parent);
 
+// The numbers of a work as typed: TxtLength, TxtPi and TxtPipeVolume, and
+// TxtRepetition for continuity marking (neither empty nor all zeros; an empty
+// one is refused with emptyRepetition under emptyTitle). A value its column
+// cannot hold is refused rather than overflowing. nullopt, with the refusal
+// shown and the focus in the field, when one is refused.
+struct WorkNumbers {
+    qint64 length = 0;
+    qint64 repetition = 0;
+};
+std::optional<WorkNumbers> ReadWorkNumbers(const ScreenForm& form, bool continuity,
+                                           const QString& emptyRepetition,
+                                           const QString& emptyTitle);
+
+// The checks before a work of method is stored, after its numbers: the
+// marking text (CheckMarkingText), the controller's length check with
+// CboParenthesis and the repetition, and a marking no longer than the pipe
+// less PipeSide. False, with the reason shown, when the work may not be stored.
+bool CheckWork(const ScreenForm& form, int caller, int method, const WorkNumbers& numbers,
+               LiveInputs& live);
+
 // The stored rows the screens add, amend and delete (in Database.mdb), each
 // in one edit. A database failure is shown.
 // Adds a row with values; false when it could not be stored.

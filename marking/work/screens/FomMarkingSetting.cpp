@@ -2,7 +2,6 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
-#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
@@ -363,21 +362,15 @@ void FomMarkingSetting::CboMarkingMethod_Click() {
         {"TxtSelectNumber", "TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
     if (isVisible()) {
         ShowMarkingData();
-    } else if (const Status s = fillGrid(); !s) {
+    } else {
         // Loading: shown once the screen is up.
-        const store::StoreError error = s.error();
-        ReportLater(this, [error] { store::ShowStoreError(error); });
+        ReportStoreErrorLater(this, fillGrid());
     }
     UpdateLiveCheck();
 }
 
 void FomMarkingSetting::UpdateLiveCheck() {
-    LiveInput in = live_.For(TxtData->text(), 1);
-    in.method = CboMarkingMethod->currentData().toInt();
-    in.parenthesis = CboParenthesis->currentIndex();
-    in.repetition = TxtRepetition->text();
-    in.pipeLength = TxtLength->text();
-    LblLiveCheck->Show(CheckLive(in));
+    LblLiveCheck->Show(CheckLive(live_.For(*form_, 1, CboMarkingMethod->currentData().toInt())));
 }
 
 void FomMarkingSetting::FocusMarkingData() {

@@ -2,7 +2,6 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
-#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
 #include "store/BulkDelete.h"
@@ -41,13 +40,6 @@ int itemIndex(const QComboBox* list, const QString& text) {
 void selectText(QComboBox* list, const QString& text) {
     if (const int i = itemIndex(list, text); i >= 0) {
         list->setCurrentIndex(i);
-    }
-}
-
-void report(QObject* context, const Status& status) {
-    if (!status) {
-        const store::StoreError error = status.error();
-        ReportLater(context, [error] { store::ShowStoreError(error); });
     }
 }
 } // namespace
@@ -419,12 +411,7 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
         return;
     }
     if (amended == RowChange::Changed) {
-        QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
-                            "TxtLength",        "TxtPi",           "TxtPipeVolume"};
-        if (continuity) {
-            cleared << QStringLiteral("TxtRepetition");
-        }
-        form_->ClearTexts(cleared);
+        clearWork(continuity);
     }
     FunFlexgridDisplay();
 }
@@ -442,14 +429,18 @@ void FomMarkingWorkState::ScmdDelete_Click() {
         return;
     }
     if (deleted == RowChange::Changed) {
-        QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
-                            "TxtLength",        "TxtPi",           "TxtPipeVolume"};
-        if (continuity) {
-            cleared << QStringLiteral("TxtRepetition");
-        }
-        form_->ClearTexts(cleared);
+        clearWork(continuity);
     }
     FunFlexgridDisplay();
+}
+
+void FomMarkingWorkState::clearWork(bool continuity) {
+    QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
+                        "TxtLength",        "TxtPi",           "TxtPipeVolume"};
+    if (continuity) {
+        cleared << QStringLiteral("TxtRepetition");
+    }
+    form_->ClearTexts(cleared);
 }
 
 void FomMarkingWorkState::ScmdAllDelete_Click() {
@@ -536,12 +527,7 @@ void FomMarkingWorkState::ClearFields() {
 }
 
 void FomMarkingWorkState::UpdateLiveCheck() {
-    LiveInput in = live_.For(TxtData->text(), 2);
-    in.method = qMax(0, selectedMethod());
-    in.parenthesis = CboParenthesis->currentIndex();
-    in.repetition = TxtRepetition->text();
-    in.pipeLength = TxtLength->text();
-    LblLiveCheck->Show(CheckLive(in));
+    LblLiveCheck->Show(CheckLive(live_.For(*form_, 2, qMax(0, selectedMethod()))));
 }
 
 void FomMarkingWorkState::FocusMarkingData() {
@@ -562,8 +548,8 @@ void FomMarkingWorkState::showEvent(QShowEvent* event) {
         return;
     }
     // Activation: the carving setting, then the work list.
-    report(this, carvingDisplay());
-    report(this, gridDisplay());
+    ReportStoreErrorLater(this, carvingDisplay());
+    ReportStoreErrorLater(this, gridDisplay());
     Shared().SpecialLetterTarget = 0;
     live_.Reload();
     UpdateLiveCheck();

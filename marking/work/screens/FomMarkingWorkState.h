@@ -101,6 +101,8 @@ private:
     int selectedMethod() const;
     // Refreshes two rows of the grid from the table after an exchange.
     bool refreshRows(int first, int second);
+    // After an amendment or deletion: the chosen work's fields emptied.
+    void clearWork(bool continuity);
 
     ScreenForm* form_;
     LiveInputs live_;

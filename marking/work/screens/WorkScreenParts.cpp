@@ -3,6 +3,7 @@
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
 #include "common/SharedValues.h"
+#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenBehaviour.h"
 #include "common/widgets/ScreenSpec.h"
 #include "controllers/hvl5/Hvl5Modules.h"
@@ -140,14 +141,25 @@ void LiveInputs::Reload() {
     }
 }
 
-LiveInput LiveInputs::For(const QString& text, int caller) const {
+LiveInput LiveInputs::For(const ScreenForm& form, int caller, int method) const {
     LiveInput in;
-    in.text = text;
+    in.text = form.Text(QStringLiteral("TxtData"))->text();
     in.caller = caller;
     in.settings = settings;
+    in.method = method;
+    in.parenthesis = form.List(QStringLiteral("CboParenthesis"))->currentIndex();
+    in.repetition = form.Text(QStringLiteral("TxtRepetition"))->text();
+    in.pipeLength = form.Text(QStringLiteral("TxtLength"))->text();
     in.letters = &letters;
     in.hvl5LetterWidth = HVL5LetterWidth();
     return in;
+}
+
+void ReportStoreErrorLater(QObject* context, const store::Status& status) {
+    if (!status) {
+        const store::StoreError error = status.error();
+        ReportLater(context, [error] { store::ShowStoreError(error); });
+    }
 }
 
 bool CheckMarkingText(const QString& text, int caller, LiveInputs& live) {

@@ -2,6 +2,7 @@
 
 #include "controllers/letters/SpecialLetterEditor.h"
 #include "store/Columns.h"
+#include "store/StoreError.h"
 #include "work/LiveCheck.h"
 
 #include <QLabel>
@@ -62,10 +63,15 @@ struct LiveInputs {
 
     // Rereads both; what cannot be read stays as it was.
     void Reload();
-    // A live check of text for the screen of caller, measured with these;
-    // the screen fills in its method, parenthesis, repetition and length.
-    LiveInput For(const QString& text, int caller) const;
+    // A live check for the screen of caller and the marking method it has
+    // chosen: its TxtData, CboParenthesis, TxtRepetition and TxtLength as
+    // they stand, measured with these.
+    LiveInput For(const ScreenForm& form, int caller, int method) const;
 };
+
+// A store failure met while the screen is loading or being shown, reported
+// once the event loop runs again (never from inside the show event).
+void ReportStoreErrorLater(QObject* context, const store::Status& status);
 
 // The checks before a text is stored: the text of the marking data field
 // (trimmed) into MarkingText for caller, the settings reloaded (and taken

@@ -37,6 +37,30 @@ Status openQuery(Connection& connection, Recordset& rs, const QString& directory
     return Status();
 }
 
+// The grid rows of a query, numbered from 1. readerOf(rs) gives what makes
+// one row (number) of the current record, its columns looked up once.
+template <class ReaderOf>
+store::Result<QList<QStringList>> readRows(const QString& directory, const QString& text,
+                                           const QList<QString>& columns, ReaderOf readerOf) {
+    Connection connection;
+    Recordset rs;
+    if (Status s = openQuery(connection, rs, directory, text, columns); !s) {
+        return s.error();
+    }
+    QList<QStringList> rows;
+    rows.reserve(rs.RecordCount());
+    if (!rs.Eof()) {
+        rs.MoveFirst();
+    }
+    const auto rowOf = readerOf(rs);
+    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
+        rows.append(rowOf(i));
+    }
+    rs.Close();
+    connection.Close();
+    return rows;
+}
+
 // A stored value as a cell shows it ("" for a null).
 QString cellText(const QVariant& value) {
     if (!value.isValid() || value.isNull()) {
@@ -149,49 +173,25 @@ QStringList MarkingWorkRow(int number, const WorkValues& work) {
 }
 
 store::Result<QList<QStringList>> ReadMarkingDataRows(const QString& directory, int method) {
-    Connection connection;
-    Recordset rs;
-    if (Status s = openQuery(connection, rs, directory, QueryText::MarkingSettingsOfMethod(method),
-                             {col::M_ID, col::M_MarkingMethod, col::M_Data});
-        !s) {
-        return s.error();
-    }
-    QList<QStringList> rows;
-    rows.reserve(rs.RecordCount());
-    if (!rs.Eof()) {
-        rs.MoveFirst();
-    }
-    const int methodAt = rs.ColumnIndex(col::M_MarkingMethod);
-    const int dataAt = rs.ColumnIndex(col::M_Data);
-    const int idAt = rs.ColumnIndex(col::M_ID);
-    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
-        rows.append(MarkingDataRow(i, rs.FieldAt(methodAt), rs.FieldAt(dataAt), rs.FieldAt(idAt)));
-    }
-    rs.Close();
-    connection.Close();
-    return rows;
+    return readRows(directory, QueryText::MarkingSettingsOfMethod(method),
+                    {col::M_ID, col::M_MarkingMethod, col::M_Data}, [](const Recordset& rs) {
+                        const int methodAt = rs.ColumnIndex(col::M_MarkingMethod);
+                        const int dataAt = rs.ColumnIndex(col::M_Data);
+                        const int idAt = rs.ColumnIndex(col::M_ID);
+                        return [&rs, methodAt, dataAt, idAt](int number) {
+                            return MarkingDataRow(number, rs.FieldAt(methodAt), rs.FieldAt(dataAt),
+                                                  rs.FieldAt(idAt));
+                        };
+                    });
 }
 
 store::Result<QList<QStringList>> ReadMarkingWorkRows(const QString& directory) {
-    Connection connection;
-    Recordset rs;
-    if (Status s = openQuery(connection, rs, directory, QueryText::AllByKey(Table::MarkingWork),
-                             kWorkColumns);
-        !s) {
-        return s.error();
-    }
-    QList<QStringList> rows;
-    rows.reserve(rs.RecordCount());
-    if (!rs.Eof()) {
-        rs.MoveFirst();
-    }
-    const WorkColumnIndexes columns(rs);
-    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
-        rows.append(MarkingWorkRow(i, workOf(rs, columns)));
-    }
-    rs.Close();
-    connection.Close();
-    return rows;
+    return readRows(directory, QueryText::AllByKey(Table::MarkingWork), kWorkColumns,
+                    [](const Recordset& rs) {
+                        return [&rs, columns = WorkColumnIndexes(rs)](int number) {
+                            return MarkingWorkRow(number, workOf(rs, columns));
+                        };
+                    });
 }
 
 store::Result<std::optional<WorkValues>> ReadWork(const QString& directory, qint64 id) {

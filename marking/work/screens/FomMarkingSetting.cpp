@@ -2,18 +2,10 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
-#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
-#include "controllers/hvl5/Hvl5Modules.h"
-#include "controllers/hvl5/SpecialLetterStore.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
-#include "store/Connection.h"
-#include "store/ModProgramSettingData.h"
-#include "store/QueryText.h"
-#include "store/Recordset.h"
-#include "work/WorkChecks.h"
 #include "work/WorkList.h"
 #include "work/screens/WorkScreenParts.h"
 
@@ -29,13 +21,9 @@
 
 namespace marking::work {
 
-using store::Connection;
-using store::DatabaseFile;
-using store::Recordset;
 using store::Status;
 using store::Table;
 namespace col = store::col;
-namespace QueryText = store::QueryText;
 
 namespace {
 const QString kInputCheck = QStringLiteral("입력 확인!");
@@ -182,47 +170,16 @@ void FomMarkingSetting::buildControls() {
     SSPanel1 = NewTitlePanel(QStringLiteral("마킹사양 설정[F1]"), this, QStringLiteral("SSPanel1"));
     LblLiveCheck = new LiveCheckLine(this);
 
-    QFont big = TxtData->font();
-    big.setPointSize(24);
-    TxtData->setFont(big);
     connect(form_->GridOf(QStringLiteral("FlxMarkingData")), &GridBehaviour::RowClicked, this,
             &FomMarkingSetting::FlxMarkingData_Click);
     layOut();
 }
 
 void FomMarkingSetting::layOut() {
-    auto* top = new QGridLayout;
-    form_->AddRows(top, {"CboMarkingMethod"});
-    top->addWidget(form_->Panel("TxtSelectNumber"), 0, 3);
-    top->addWidget(TxtSelectNumber, 0, 4);
-    top->addWidget(ScmdSelect, 0, 5);
-    top->setColumnMinimumWidth(0, 120);
-    top->setColumnMinimumWidth(2, 40);
-    top->setColumnStretch(1, 1);
-    top->setColumnStretch(4, 1);
-
-    auto* data = new QGridLayout;
-    form_->AddRows(data, {"TxtData"});
-    data->addWidget(LblLiveCheck, 1, 1);
-    data->setColumnMinimumWidth(0, 120);
-    data->setColumnStretch(1, 1);
-
-    auto* left = new QGridLayout;
-    form_->AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
-    left->setColumnMinimumWidth(0, 120);
-    left->setColumnMinimumWidth(2, 30);
-    left->setColumnStretch(1, 1);
-    left->setRowStretch(left->rowCount(), 1);
-    auto* right = new QGridLayout;
-    form_->AddRows(right, {"CboParenthesis", "CboWorkTeam"});
-    right->setColumnMinimumWidth(0, 120);
-    right->setColumnStretch(1, 1);
-    right->setRowStretch(right->rowCount(), 1);
-    auto* work = new QHBoxLayout;
-    work->addLayout(left, 1);
-    work->addSpacing(24);
-    work->addLayout(right, 1);
-
+    QGridLayout* top =
+        FieldWithButtonRow(*form_, "CboMarkingMethod", "TxtSelectNumber", "ScmdSelect");
+    QGridLayout* data = MarkingDataRows(*form_, LblLiveCheck);
+    QHBoxLayout* work = NumbersAndLists(*form_, {"CboParenthesis", "CboWorkTeam"});
     for (QPushButton* b : {ScmdWorkAddition, ScmdDataAddition, ScmdAmendment, ScmdDelete,
                            ScmdAllDelete, ScmdSpecialLetter, ScmdEnd}) {
         b->setMinimumHeight(36);
@@ -294,73 +251,31 @@ void FomMarkingSetting::ScmdSelect_Click() {
     TxtSelectNumber->setFocus();
 }
 
-bool FomMarkingSetting::checkedMarkingText() {
-    Shared().MarkingText = TxtData->text().trimmed();
-    Shared().RuleCheckCaller = 1;
-    if (!ReloadProgramSettings()) {
-        return false;
-    }
-    liveSettings_ = Shared().ProgramSettings;
-    RunRuleCheck();
-    if (!Shared().RuleCheckPassed) {
-        return false;
-    }
-    return CheckMarkingTextEncodable();
-}
-
 void FomMarkingSetting::ScmdDataAddition_Click() {
-    if (!checkedMarkingText()) {
+    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::All(Table::MarkingSetting), connection).ReportIfFailed()) {
-        return;
-    }
-    if (!rs.AddNew().ReportIfFailed() ||
-        !rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
-        !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
-        !rs.Update().ReportIfFailed()) {
-        rs.CancelUpdate();
+    if (!AddStoredRow(Table::MarkingSetting,
+                      {{col::M_MarkingMethod, CboMarkingMethod->currentData()},
+                       {col::M_Data, Shared().MarkingText}})) {
         return;
     }
     Messages().ShowMessage(QStringLiteral("정상적으로 등록 되었습니다."),
                            QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtData->setFocus();
     ShowMarkingData();
 }
 
 void FomMarkingSetting::ScmdAmendment_Click() {
-    if (!checkedMarkingText()) {
+    if (!CheckMarkingText(TxtData->text(), 1, live_)) {
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
-             .ReportIfFailed()) {
+    if (AmendStoredRow(Table::MarkingSetting, Shared().SelectedRecordId,
+                       {{col::M_MarkingMethod, CboMarkingMethod->currentData()},
+                        {col::M_Data, Shared().MarkingText}}) == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
-                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
-    } else {
-        rs.MoveFirst();
-        if (!rs.SetField(col::M_MarkingMethod, CboMarkingMethod->currentData()).ReportIfFailed() ||
-            !rs.SetField(col::M_Data, Shared().MarkingText).ReportIfFailed() ||
-            !rs.Update().ReportIfFailed()) {
-            rs.CancelUpdate();
-            return;
-        }
-        Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
-                               QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
-    }
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtSelectNumber->setFocus();
     ShowMarkingData();
@@ -373,25 +288,10 @@ void FomMarkingSetting::ScmdDelete_Click() {
         TxtData->setFocus();
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingSetting, Shared().SelectedRecordId), connection)
-             .ReportIfFailed()) {
+    if (DeleteStoredRow(Table::MarkingSetting, Shared().SelectedRecordId,
+                        QStringLiteral("데이터를 삭제하시겠습니까?")) == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
-                               QStringLiteral("확인"), MessageIcon::Information);
-    } else if (Messages().Ask(QStringLiteral("데이터를 삭제하시겠습니까?"),
-                              QStringLiteral("삭제 확인!"), MessageIcon::None) == Answer::Yes) {
-        rs.MoveFirst();
-        if (!rs.Delete().ReportIfFailed()) {
-            return;
-        }
-    }
-    rs.Close();
-    connection.Close();
     TxtData->clear();
     TxtSelectNumber->setFocus();
     ShowMarkingData();
@@ -413,69 +313,9 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
     }
     const int method = CboMarkingMethod->currentData().toInt();
     const bool continuity = method == ContinuityMarking;
-    const auto refuse = [](QLineEdit* field, const QString& message) {
-        Messages().ShowMessage(message, kInputCheck, MessageIcon::Information);
-        field->setFocus();
-    };
-    if (continuity) {
-        const QString repetition = TxtRepetition->text();
-        if (repetition.isEmpty()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수를 입력하십시요."));
-        }
-        if (repetition.count(u'0') == repetition.size()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."));
-        }
-    }
-    // A value its column cannot hold is refused rather than overflowing.
-    struct Number {
-        QLineEdit* field;
-        QString caption;
-        qint64 max;
-    };
-    QList<Number> numbers{{TxtLength, QStringLiteral("길이"), kInt32Max},
-                          {TxtPi, QStringLiteral("관경(A)"), kInt32Max},
-                          {TxtPipeVolume, QStringLiteral("파이프 수량"), kInt32Max}};
-    if (continuity) {
-        numbers.append({TxtRepetition, QStringLiteral("마킹 횟수"), kInt16Max});
-    }
-    qint64 repetition = 0;
-    qint64 length = 0;
-    for (const Number& n : numbers) {
-        const DigitsValue v = ReadDigits(n.field->text(), n.caption, n.max);
-        if (!v.ok) {
-            return refuse(n.field, v.message);
-        }
-        if (n.field == TxtLength) {
-            length = v.value;
-        } else if (n.field == TxtRepetition) {
-            repetition = v.value;
-        }
-    }
-
-    if (!checkedMarkingText()) {
-        return;
-    }
-    Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
-    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
-    if (continuity) {
-        Shared().CurrentRepetition = static_cast<std::int16_t>(repetition);
-    }
-    if (!RunLengthCheck()) {
-        return;
-    }
-    const qint64 usable = length - Shared().ProgramSettings.PipeSide;
-    if (static_cast<double>(usable) < Shared().MarkingDataLength) {
-        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
-                               QStringLiteral("입력오류!"), MessageIcon::Information);
-        TxtData->setFocus();
-        return;
-    }
-
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::All(Table::MarkingWork), connection).ReportIfFailed() ||
-        !rs.AddNew().ReportIfFailed()) {
+    const std::optional<WorkNumbers> numbers = ReadWorkNumbers(
+        *form_, continuity, QStringLiteral("마킹 횟수를 입력하십시요."), kInputCheck);
+    if (!numbers || !CheckWork(*form_, 1, method, *numbers, live_)) {
         return;
     }
     QList<ColumnValue> values{{col::W_MarkingMethod, method},
@@ -488,19 +328,11 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
     if (continuity) {
         values.append({col::W_Reptition, TxtRepetition->text()});
     }
-    for (const auto& [column, value] : values) {
-        if (!rs.SetField(column, value).ReportIfFailed()) {
-            rs.CancelUpdate();
-            return;
-        }
-    }
-    if (!rs.Update().ReportIfFailed()) {
+    if (!AddStoredRow(Table::MarkingWork, values)) {
         return;
     }
     Messages().ShowMessage(QStringLiteral("마킹 작업에 정상적으로 추가되었습니다."),
                            QStringLiteral("데이터 추가 확인!"), MessageIcon::Information);
-    rs.Close();
-    connection.Close();
     QStringList cleared{"TxtData", "TxtLength", "TxtPi", "TxtPipeVolume"};
     if (continuity) {
         cleared << QStringLiteral("TxtRepetition");
@@ -510,17 +342,7 @@ void FomMarkingSetting::ScmdWorkAddition_Click() {
 }
 
 void FomMarkingSetting::ScmdSpecialLetter_Click() {
-    Shared().SpecialLetterTarget = 1;
-    if (ReloadProgramSettings()) {
-        liveSettings_ = Shared().ProgramSettings;
-        const auto editor = SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, 1);
-        if (editor) {
-            OpenSpecialLetterEditor(*editor, this);
-        } else {
-            ShowNoController();
-        }
-    }
-    Shared().SpecialLetterTarget = 0;
+    OpenSpecialLetters(1, 0, live_, this);
 }
 
 void FomMarkingSetting::ScmdEnd_Click() {
@@ -540,39 +362,15 @@ void FomMarkingSetting::CboMarkingMethod_Click() {
         {"TxtSelectNumber", "TxtData", "TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
     if (isVisible()) {
         ShowMarkingData();
-    } else if (const Status s = fillGrid(); !s) {
+    } else {
         // Loading: shown once the screen is up.
-        const store::StoreError error = s.error();
-        ReportLater(this, [error] { store::ShowStoreError(error); });
+        ReportStoreErrorLater(this, fillGrid());
     }
     UpdateLiveCheck();
 }
 
-void FomMarkingSetting::reloadLiveInputs() {
-    ProgramSettingsRecord settings = liveSettings_;
-    if (store::LoadProgramSettings(ProgramDirectory(), settings)) {
-        liveSettings_ = settings;
-    }
-    if (liveSettings_.PrintControler == ControllerHVL5) {
-        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
-        if (rows && !rows.value().empty()) {
-            liveLetters_ = hvl5::SpecialLetterTable(std::move(rows.value()));
-        }
-    }
-}
-
 void FomMarkingSetting::UpdateLiveCheck() {
-    LiveInput in;
-    in.text = TxtData->text();
-    in.caller = 1;
-    in.settings = liveSettings_;
-    in.method = CboMarkingMethod->currentData().toInt();
-    in.parenthesis = CboParenthesis->currentIndex();
-    in.repetition = TxtRepetition->text();
-    in.pipeLength = TxtLength->text();
-    in.letters = &liveLetters_;
-    in.hvl5LetterWidth = HVL5LetterWidth();
-    LblLiveCheck->Show(CheckLive(in));
+    LblLiveCheck->Show(CheckLive(live_.For(*form_, 1, CboMarkingMethod->currentData().toInt())));
 }
 
 void FomMarkingSetting::FocusMarkingData() {
@@ -594,7 +392,7 @@ void FomMarkingSetting::showEvent(QShowEvent* event) {
     }
     // Activation.
     Shared().SpecialLetterTarget = 0;
-    reloadLiveInputs();
+    live_.Reload();
     UpdateLiveCheck();
 }
 

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "common/SharedValues.h"
 #include "controllers/MarkingDataFocus.h"
-#include "controllers/hvl5/SpecialLetterTable.h"
 #include "store/StoreError.h"
+#include "work/screens/WorkScreenParts.h"
 
 #include <QWidget>
-#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -19,8 +17,6 @@ class ScreenForm;
 }
 
 namespace marking::work {
-
-class LiveCheckLine;
 
 // The marking settings screen: the library of registered marking texts per
 // marking method (table MarkingSetting), and the addition of a work to the
@@ -87,15 +83,9 @@ private:
     void buildControls();
     void layOut();
     store::Status fillGrid();
-    // Steps 1-2 of a registration or amendment: false when the text may not be stored.
-    bool checkedMarkingText();
-    void reloadLiveInputs();
 
     ScreenForm* form_;
-    // The settings and HVL-5 letters the live check line measures with,
-    // read when the screen is shown: the line changes no shared value.
-    ProgramSettingsRecord liveSettings_;
-    hvl5::SpecialLetterTable liveLetters_;
+    LiveInputs live_;
 };
 
 } // namespace marking::work

@@ -2,19 +2,11 @@
 
 #include "common/MessagePort.h"
 #include "common/ProgramDirectory.h"
-#include "common/widgets/Modal.h"
 #include "common/widgets/ScreenHost.h"
 #include "common/widgets/ScreenSpec.h"
-#include "controllers/hvl5/Hvl5Modules.h"
-#include "controllers/hvl5/SpecialLetterStore.h"
 #include "store/BulkDelete.h"
 #include "store/Columns.h"
-#include "store/Connection.h"
-#include "store/ModProgramSettingData.h"
-#include "store/QueryText.h"
-#include "store/Recordset.h"
 #include "work/CarvingWork.h"
-#include "work/WorkChecks.h"
 #include "work/WorkList.h"
 #include "work/screens/WorkScreenParts.h"
 
@@ -30,13 +22,9 @@
 
 namespace marking::work {
 
-using store::Connection;
-using store::DatabaseFile;
-using store::Recordset;
 using store::Status;
 using store::Table;
 namespace col = store::col;
-namespace QueryText = store::QueryText;
 
 namespace {
 const QString kInputCheck = QStringLiteral("입력 확인!");
@@ -52,13 +40,6 @@ int itemIndex(const QComboBox* list, const QString& text) {
 void selectText(QComboBox* list, const QString& text) {
     if (const int i = itemIndex(list, text); i >= 0) {
         list->setCurrentIndex(i);
-    }
-}
-
-void report(QObject* context, const Status& status) {
-    if (!status) {
-        const store::StoreError error = status.error();
-        ReportLater(context, [error] { store::ShowStoreError(error); });
     }
 }
 } // namespace
@@ -235,9 +216,6 @@ void FomMarkingWorkState::buildControls() {
     SSPanel1 = NewTitlePanel(QStringLiteral("마킹작업 현황[F2]"), this, QStringLiteral("SSPanel1"));
     LblLiveCheck = new LiveCheckLine(this);
 
-    QFont big = TxtData->font();
-    big.setPointSize(24);
-    TxtData->setFont(big);
     PaintBackground(TxtMarkingMethod, kStateOffColor);
     connect(form_->GridOf(QStringLiteral("FlxMarkingWork")), &GridBehaviour::RowClicked, this,
             &FomMarkingWorkState::FlxMarkingWork_Click);
@@ -245,38 +223,10 @@ void FomMarkingWorkState::buildControls() {
 }
 
 void FomMarkingWorkState::layOut() {
-    auto* top = new QGridLayout;
-    form_->AddRows(top, {"TxtMarkingMethod"});
-    top->addWidget(form_->Panel("TxtFirstWork"), 0, 3);
-    top->addWidget(TxtFirstWork, 0, 4);
-    top->addWidget(ScmdOk, 0, 5);
-    top->setColumnMinimumWidth(0, 120);
-    top->setColumnMinimumWidth(2, 40);
-    top->setColumnStretch(1, 1);
-    top->setColumnStretch(4, 1);
-
-    auto* data = new QGridLayout;
-    form_->AddRows(data, {"TxtData"});
-    data->addWidget(LblLiveCheck, 1, 1);
-    data->setColumnMinimumWidth(0, 120);
-    data->setColumnStretch(1, 1);
-
-    auto* left = new QGridLayout;
-    form_->AddRows(left, {"TxtLength", "TxtPi", "TxtPipeVolume", "TxtRepetition"});
-    left->setColumnMinimumWidth(0, 120);
-    left->setColumnMinimumWidth(2, 30);
-    left->setColumnStretch(1, 1);
-    left->setRowStretch(left->rowCount(), 1);
-    auto* right = new QGridLayout;
-    form_->AddRows(right, {"CboParenthesis", "CboWorkTeam", "CboLengthYesOrNo", "CboUnitYesOrNo"});
-    right->setColumnMinimumWidth(0, 120);
-    right->setColumnStretch(1, 1);
-    right->setRowStretch(right->rowCount(), 1);
-    auto* work = new QHBoxLayout;
-    work->addLayout(left, 1);
-    work->addSpacing(24);
-    work->addLayout(right, 1);
-
+    QGridLayout* top = FieldWithButtonRow(*form_, "TxtMarkingMethod", "TxtFirstWork", "ScmdOk");
+    QGridLayout* data = MarkingDataRows(*form_, LblLiveCheck);
+    QHBoxLayout* work = NumbersAndLists(
+        *form_, {"CboParenthesis", "CboWorkTeam", "CboLengthYesOrNo", "CboUnitYesOrNo"});
     for (QPushButton* b :
          {ScmdAmendment, ScmdDelete, ScmdAllDelete, ScmdOk, ScmdSpecialLetter, ScmdEnd}) {
         b->setMinimumHeight(36);
@@ -436,117 +386,33 @@ void FomMarkingWorkState::ScmdAmendment_Click() {
     }
     const bool continuity = method == ContinuityMarking;
     const bool file = method == FileMarking;
-    const auto refuse = [](QLineEdit* field, const QString& message, const QString& title) {
-        Messages().ShowMessage(message, title, MessageIcon::Information);
-        field->setFocus();
-    };
-    if (continuity) {
-        const QString repetition = TxtRepetition->text();
-        if (repetition.isEmpty()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수를 입력하십시오."), kCaution);
-        }
-        if (repetition.count(u'0') == repetition.size()) {
-            return refuse(TxtRepetition, QStringLiteral("마킹 횟수에 '0'을 입력할 수 없습니다."),
-                          kInputCheck);
-        }
-    }
-    // A value its column cannot hold is refused rather than overflowing.
-    qint64 length = 0;
-    qint64 repetition = 0;
-    struct Number {
-        QLineEdit* field;
-        QString caption;
-        qint64 max;
-        qint64* value;
-    };
-    QList<Number> numbers{{TxtLength, QStringLiteral("길이"), kInt32Max, &length},
-                          {TxtPi, QStringLiteral("관경(A)"), kInt32Max, nullptr},
-                          {TxtPipeVolume, QStringLiteral("파이프 수량"), kInt32Max, nullptr}};
-    if (continuity) {
-        numbers.append({TxtRepetition, QStringLiteral("마킹 횟수"), kInt16Max, &repetition});
-    }
-    for (const Number& n : numbers) {
-        const DigitsValue v = ReadDigits(n.field->text(), n.caption, n.max);
-        if (!v.ok) {
-            return refuse(n.field, v.message, kInputCheck);
-        }
-        if (n.value) {
-            *n.value = v.value;
-        }
-    }
-
-    Shared().MarkingText = TxtData->text().trimmed();
-    Shared().RuleCheckCaller = 2;
-    if (!ReloadProgramSettings()) {
-        return;
-    }
-    liveSettings_ = Shared().ProgramSettings;
-    RunRuleCheck();
-    if (!Shared().RuleCheckPassed || !CheckMarkingTextEncodable()) {
-        return;
-    }
-    Shared().ParenthesisSelection = static_cast<std::int16_t>(CboParenthesis->currentIndex());
-    Shared().CurrentMarkingMethod = static_cast<std::int16_t>(method);
-    if (continuity) {
-        Shared().CurrentRepetition = static_cast<std::int16_t>(repetition);
-    }
-    if (!RunLengthCheck()) {
-        return;
-    }
-    if (static_cast<double>(length - Shared().ProgramSettings.PipeSide) <
-        Shared().MarkingDataLength) {
-        Messages().ShowMessage(QStringLiteral("파이프의 길이가 마킹 데이터의 길이보다 짧습니다."),
-                               kInputError, MessageIcon::Information);
-        TxtData->setFocus();
+    const std::optional<WorkNumbers> numbers =
+        ReadWorkNumbers(*form_, continuity, QStringLiteral("마킹 횟수를 입력하십시오."), kCaution);
+    if (!numbers || !CheckWork(*form_, 2, method, *numbers, live_)) {
         return;
     }
 
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingWork, Shared().SelectedWorkId), connection)
-             .ReportIfFailed()) {
+    // W_MarkingMethod is never changed here.
+    QList<ColumnValue> values{{col::W_Data, Shared().MarkingText},
+                              {col::W_Length, TxtLength->text()},
+                              {col::W_Pi, TxtPi->text()},
+                              {col::W_PipeVolume, TxtPipeVolume->text()}};
+    if (continuity) {
+        values.append({col::W_Reptition, TxtRepetition->text()});
+    }
+    if (file) {
+        values.append({col::W_LengthYesorNo, CboLengthYesOrNo->currentIndex()});
+        values.append({col::W_UnitYesorNo, CboUnitYesOrNo->currentIndex()});
+    }
+    values.append({col::W_Parenthesis, CboParenthesis->currentIndex()});
+    values.append({col::W_WorkTeam, CboWorkTeam->currentIndex()});
+    const RowChange amended = AmendStoredRow(Table::MarkingWork, Shared().SelectedWorkId, values);
+    if (amended == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("수정에 실패 실패하였습니다."),
-                               QStringLiteral("데이터 수정 실패!"), MessageIcon::Warning);
-    } else {
-        rs.MoveFirst();
-        // W_MarkingMethod is never changed here.
-        QList<ColumnValue> values{{col::W_Data, Shared().MarkingText},
-                                  {col::W_Length, TxtLength->text()},
-                                  {col::W_Pi, TxtPi->text()},
-                                  {col::W_PipeVolume, TxtPipeVolume->text()}};
-        if (continuity) {
-            values.append({col::W_Reptition, TxtRepetition->text()});
-        }
-        if (file) {
-            values.append({col::W_LengthYesorNo, CboLengthYesOrNo->currentIndex()});
-            values.append({col::W_UnitYesorNo, CboUnitYesOrNo->currentIndex()});
-        }
-        values.append({col::W_Parenthesis, CboParenthesis->currentIndex()});
-        values.append({col::W_WorkTeam, CboWorkTeam->currentIndex()});
-        for (const auto& [column, value] : values) {
-            if (!rs.SetField(column, value).ReportIfFailed()) {
-                rs.CancelUpdate();
-                return;
-            }
-        }
-        if (!rs.Update().ReportIfFailed()) {
-            return;
-        }
-        Messages().ShowMessage(QStringLiteral("정상적으로 수정 되었습니다."),
-                               QStringLiteral("데이터 수정 확인!"), MessageIcon::Information);
-        QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
-                            "TxtLength",        "TxtPi",           "TxtPipeVolume"};
-        if (continuity) {
-            cleared << QStringLiteral("TxtRepetition");
-        }
-        form_->ClearTexts(cleared);
+    if (amended == RowChange::Changed) {
+        clearWork(continuity);
     }
-    rs.Close();
-    connection.Close();
     FunFlexgridDisplay();
 }
 
@@ -557,32 +423,24 @@ void FomMarkingWorkState::ScmdDelete_Click() {
                                QStringLiteral("데이터 선택 확인!"), MessageIcon::Information);
         return;
     }
-    Connection connection;
-    Recordset rs;
-    if (!connection.Open(DatabaseFile::Database).ReportIfFailed() ||
-        !rs.Open(QueryText::ByKey(Table::MarkingWork, Shared().SelectedWorkId), connection)
-             .ReportIfFailed()) {
+    const RowChange deleted = DeleteStoredRow(Table::MarkingWork, Shared().SelectedWorkId,
+                                              QStringLiteral("선택한 데이터를 삭제하시겠습니까?"));
+    if (deleted == RowChange::Failed) {
         return;
     }
-    if (rs.RecordCount() == 0) {
-        Messages().ShowMessage(QStringLiteral("선택한 데이터는 존재하지 않는 않습니다."),
-                               QStringLiteral("확인"), MessageIcon::Information);
-    } else if (Messages().Ask(QStringLiteral("선택한 데이터를 삭제하시겠습니까?"),
-                              QStringLiteral("삭제 확인!"), MessageIcon::None) == Answer::Yes) {
-        rs.MoveFirst();
-        if (!rs.Delete().ReportIfFailed()) {
-            return;
-        }
-        QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
-                            "TxtLength",        "TxtPi",           "TxtPipeVolume"};
-        if (continuity) {
-            cleared << QStringLiteral("TxtRepetition");
-        }
-        form_->ClearTexts(cleared);
+    if (deleted == RowChange::Changed) {
+        clearWork(continuity);
     }
-    rs.Close();
-    connection.Close();
     FunFlexgridDisplay();
+}
+
+void FomMarkingWorkState::clearWork(bool continuity) {
+    QStringList cleared{"TxtMarkingMethod", "TxtSelectNumber", "TxtData",
+                        "TxtLength",        "TxtPi",           "TxtPipeVolume"};
+    if (continuity) {
+        cleared << QStringLiteral("TxtRepetition");
+    }
+    form_->ClearTexts(cleared);
 }
 
 void FomMarkingWorkState::ScmdAllDelete_Click() {
@@ -656,18 +514,7 @@ bool FomMarkingWorkState::refreshRows(int first, int second) {
 }
 
 void FomMarkingWorkState::ScmdSpecialLetter_Click() {
-    Shared().SpecialLetterTarget = 2;
-    if (ReloadProgramSettings()) {
-        liveSettings_ = Shared().ProgramSettings;
-        const auto editor = SpecialLetterEditorFor(Shared().ProgramSettings.PrintControler, 2,
-                                                   CboDiscSelect->currentIndex());
-        if (editor) {
-            OpenSpecialLetterEditor(*editor, this);
-        } else {
-            ShowNoController();
-        }
-    }
-    Shared().SpecialLetterTarget = 0;
+    OpenSpecialLetters(2, CboDiscSelect->currentIndex(), live_, this);
 }
 
 void FomMarkingWorkState::ScmdEnd_Click() {
@@ -679,31 +526,8 @@ void FomMarkingWorkState::ClearFields() {
                        "TxtPipeVolume", "TxtRepetition", "TxtFirstWork"});
 }
 
-void FomMarkingWorkState::reloadLiveInputs() {
-    ProgramSettingsRecord settings = liveSettings_;
-    if (store::LoadProgramSettings(ProgramDirectory(), settings)) {
-        liveSettings_ = settings;
-    }
-    if (liveSettings_.PrintControler == ControllerHVL5) {
-        auto rows = hvl5::ReadSpecialLetters(ProgramDirectory());
-        if (rows && !rows.value().empty()) {
-            liveLetters_ = hvl5::SpecialLetterTable(std::move(rows.value()));
-        }
-    }
-}
-
 void FomMarkingWorkState::UpdateLiveCheck() {
-    LiveInput in;
-    in.text = TxtData->text();
-    in.caller = 2;
-    in.settings = liveSettings_;
-    in.method = qMax(0, selectedMethod());
-    in.parenthesis = CboParenthesis->currentIndex();
-    in.repetition = TxtRepetition->text();
-    in.pipeLength = TxtLength->text();
-    in.letters = &liveLetters_;
-    in.hvl5LetterWidth = HVL5LetterWidth();
-    LblLiveCheck->Show(CheckLive(in));
+    LblLiveCheck->Show(CheckLive(live_.For(*form_, 2, qMax(0, selectedMethod()))));
 }
 
 void FomMarkingWorkState::FocusMarkingData() {
@@ -724,10 +548,10 @@ void FomMarkingWorkState::showEvent(QShowEvent* event) {
         return;
     }
     // Activation: the carving setting, then the work list.
-    report(this, carvingDisplay());
-    report(this, gridDisplay());
+    ReportStoreErrorLater(this, carvingDisplay());
+    ReportStoreErrorLater(this, gridDisplay());
     Shared().SpecialLetterTarget = 0;
-    reloadLiveInputs();
+    live_.Reload();
     UpdateLiveCheck();
 }
 

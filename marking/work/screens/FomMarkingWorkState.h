@@ -1,9 +1,8 @@
 #pragma once
 
-#include "common/SharedValues.h"
 #include "controllers/MarkingDataFocus.h"
-#include "controllers/hvl5/SpecialLetterTable.h"
 #include "store/StoreError.h"
+#include "work/screens/WorkScreenParts.h"
 
 #include <QWidget>
 
@@ -18,8 +17,6 @@ class ScreenForm;
 }
 
 namespace marking::work {
-
-class LiveCheckLine;
 
 // The marking work list screen: the works of table MarkingWork in the order
 // they are marked, their amendment and deletion, the move of a work to the
@@ -104,11 +101,11 @@ private:
     int selectedMethod() const;
     // Refreshes two rows of the grid from the table after an exchange.
     bool refreshRows(int first, int second);
-    void reloadLiveInputs();
+    // After an amendment or deletion: the chosen work's fields emptied.
+    void clearWork(bool continuity);
 
     ScreenForm* form_;
-    ProgramSettingsRecord liveSettings_;
-    hvl5::SpecialLetterTable liveLetters_;
+    LiveInputs live_;
 };
 
 } // namespace marking::work
